@@ -1,0 +1,38 @@
+# Entry points: `make` builds both targets, `make test` installs what is missing, builds
+# and runs every test, `make demo` builds and runs the bundled example.
+JOBS ?= $(shell nproc)
+HOST := build/host
+WIN := build/win
+FUZZ := build/fuzz
+
+.PHONY: all host win fuzz deps test demo clean
+
+all: host win
+
+host:
+	@cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(HOST) -j $(JOBS)
+
+win: host
+	@cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-i686-w64-mingw32.cmake \
+	  -DKOLVANE_HOST_TOOLS=$(CURDIR)/$(HOST) >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+fuzz:
+	@CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS)
+
+deps:
+	@bash scripts/install-deps.sh
+
+test: deps
+	@$(MAKE) --no-print-directory all fuzz
+	@cd $(HOST) && ctest --output-on-failure -j $(JOBS) --timeout 1500
+
+demo: deps
+	@$(MAKE) --no-print-directory all
+	@bash scripts/demo.sh
+
+clean:
+	rm -rf build

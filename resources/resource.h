@@ -1,0 +1,32 @@
+// Resource ids shared by the program and its resource script.
+#pragma once
+
+#define IDD_MAIN 101
+#define IDD_DIRECTORY_PICKER 102
+#define IDI_MAIN 103
+#define IDD_OVERWRITE 104
+
+#define IDC_PROGRESS 1000
+#define IDC_FOLDER 1001
+#define IDC_LABEL 1002
+#define IDC_MESSAGE 1003
+#define IDC_BROWSE 1004
+#define IDC_OVERWRITE_ICON 1002
+#define IDC_OVERWRITE_PATH 1003
+#define IDC_OVERWRITE_ALL 1004
+#define IDC_PROGRESS_COMMAND 1100
+
+#define IDS_BAD_TABLE 1
+#define IDS_READ_ERROR 2
+#define IDS_WRITE_ERROR 3
+#define IDS_ARCHIVE_DAMAGED 4
+#define IDS_BAD_HEADER 5
+#define IDS_CRC_ERROR 6
+#define IDS_PROGRAM_NAME 7
+#define IDS_NO_MEMORY 8
+#define IDS_EXTRACTING 9
+#define IDS_DEFAULT_MESSAGE 10
+#define IDS_SELECT_FOLDER 11
+#define IDS_OLD_WINDOWS 13
+#define IDS_BROWSE_DIRECTORY 14
+#define IDS_FULL_PATH 15

@@ -1,0 +1,128 @@
+// The program's one static record and the configuration block it carries.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+#include <stdint.h>
+
+enum : uint32_t {
+    SFX_RESTORE_ATTRIBUTES = 1,
+    SFX_OVERWRITE_WITHOUT_ASKING = 2,
+};
+
+// The 705-byte block at file offset 512 of a self-extractor, stored byte for byte.
+#pragma pack(push, 1)
+struct SfxConfig {
+    uint32_t archive_offset;
+    char title[51];
+    char label[41];
+    char folder[256];
+    char message[81];
+    char command[260];
+    uint32_t flags;
+    uint32_t total_size_low;
+    uint32_t total_size_high;
+};
+#pragma pack(pop)
+
+constexpr DWORD CONFIG_OFFSET = 512;
+constexpr DWORD CONFIG_SIZE = 705;
+static_assert(sizeof(SfxConfig) == CONFIG_SIZE);
+static_assert(offsetof(SfxConfig, title) == 4);
+static_assert(offsetof(SfxConfig, label) == 55);
+static_assert(offsetof(SfxConfig, folder) == 96);
+static_assert(offsetof(SfxConfig, message) == 352);
+static_assert(offsetof(SfxConfig, command) == 433);
+static_assert(offsetof(SfxConfig, flags) == 693);
+static_assert(offsetof(SfxConfig, total_size_low) == 697);
+static_assert(offsetof(SfxConfig, total_size_high) == 701);
+
+constexpr int PATH_SIZE = 260;
+constexpr int TEXT_BUFFER_SIZE = 1024;
+constexpr int MEMBER_PATH_SIZE = 272;
+constexpr int OUTPUT_PATH_SIZE = 516;
+constexpr int DESTINATION_SIZE = 256;
+constexpr int STRING_BUFFER_SIZE = 128;
+
+constexpr int READ_BUFFER_SIZE = 16384;
+constexpr int WINDOW_CAPACITY = 65536;
+constexpr int LIT_LEN_SYMBOLS = 510;
+constexpr int LIT_LEN_TABLE_BITS = 12;
+constexpr int SMALL_TABLE_BITS = 8;
+constexpr int SMALL_LENGTHS_SIZE = 128;
+// Inner nodes are numbered from the symbol count up: 510 + 509 nodes at most.
+constexpr int BRANCH_SIZE = 2 * LIT_LEN_SYMBOLS - 1;
+
+struct ExtractState {
+    // start-up
+    HINSTANCE instance;
+    char own_path[PATH_SIZE];
+    SfxConfig config;
+
+    // extraction driver
+    HWND owner_window;
+    HANDLE archive_handle;
+    HANDLE output_handle;
+    int32_t failed;
+    uint64_t bytes_done;
+    uint8_t notice_captured;
+
+    // member header
+    uint8_t *header;
+    const uint8_t *file_name;
+    uint32_t file_name_length;
+    const uint8_t *dir_name;
+    uint32_t dir_name_length;
+    uint16_t header_crc;
+    uint8_t *header_crc_field;
+    char member_path[MEMBER_PATH_SIZE];
+
+    // CRC-16
+    uint16_t crc;
+    uint16_t crc16_table[256];
+
+    // output paths
+    char destination_folder[DESTINATION_SIZE];
+    char output_root[PATH_SIZE];
+    char output_path[OUTPUT_PATH_SIZE];
+    DWORD max_component_length;
+    int32_t long_names;
+
+    // main dialog
+    int32_t cancel_requested;
+    int32_t dialog_busy;
+
+    // shared text: error boxes, status line, notice text, macro expansion
+    char text_buffer[TEXT_BUFFER_SIZE];
+    char string_buffer[STRING_BUFFER_SIZE];
+
+    // bit input
+    uint8_t read_buffer[READ_BUFFER_SIZE];
+    int32_t read_index;
+    uint32_t compressed_left;
+    uint16_t lookahead;
+    uint8_t spare_byte;
+    uint8_t spare_bits;
+
+    // block decoder and Huffman tables
+    uint16_t codes_left_in_block;
+    uint16_t position_symbols;
+    uint16_t position_count_bits;
+    uint8_t lit_len_lengths[LIT_LEN_SYMBOLS];
+    uint16_t lit_len_table[1 << LIT_LEN_TABLE_BITS];
+    uint8_t small_lengths[SMALL_LENGTHS_SIZE];
+    uint16_t small_table[1 << SMALL_TABLE_BITS];
+    uint16_t zero_branch[BRANCH_SIZE];
+    uint16_t one_branch[BRANCH_SIZE];
+
+    // member expansion
+    uint8_t window[WINDOW_CAPACITY];
+    uint16_t window_bits;
+    uint32_t window_size;
+    uint32_t window_pos;
+    uint32_t produced_count;
+    uint32_t size_to_produce;
+};
+
+extern ExtractState state;
