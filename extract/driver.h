@@ -1,0 +1,14 @@
+// The extraction driver.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+enum { MODE_EXTRACT = 0, MODE_NOTICE = 1 };
+
+// Walks the archive once. Returns 1 when the run ended without failure, else 0.
+int run_extraction(HWND owner, int mode);
+
+// Sets the file's last-write time from a time stamp in seconds since 1970 (UTC).
+void apply_member_time(HANDLE file, uint32_t time_stamp);

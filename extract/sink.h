@@ -1,0 +1,21 @@
+// The output sink, progress reports and the abort by Cancel.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+constexpr UINT PROGRESS_COMMAND = 1100;
+
+// Writes a block to `output` (and feeds the CRC), or captures it as the notice text when
+// `output` is INVALID_HANDLE_VALUE. A failed or short write shows the write error and aborts.
+void sink_write(const uint8_t *block, uint32_t length, HANDLE output);
+
+// Sends the percentage to the owner window, drains the message queue, and aborts when
+// Cancel was pressed.
+void report_progress(uint64_t done, uint64_t total);
+
+void drain_message_queue(HWND window);
+
+// The configured total original size.
+uint64_t configured_total();
