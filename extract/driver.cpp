@@ -1,0 +1,248 @@
+// The extraction driver: one walk of the appended archive, in notice or extract mode.
+#include "extract/driver.h"
+#include "archive/crc16.h"
+#include "archive/header.h"
+#include "decode/decode.h"
+#include "extract/paths.h"
+#include "extract/replace.h"
+#include "extract/sink.h"
+#include "macros/macros.h"
+#include "resource.h"
+#include "startup/abort.h"
+#include "startup/messages.h"
+#include "startup/state.h"
+#include "ui/dialogs.h"
+
+#include <time.h>
+
+namespace {
+
+const uint8_t *header_field(uint32_t offset) { return state.header + offset; }
+uint32_t header_u32(uint32_t offset) { return read_u32(header_field(offset)); }
+
+// Seeks forward over the current member's data. The 64-bit distance has a high half
+// of 0, so every unsigned 32-bit size moves forward.
+bool pass_over_data() {
+    LONG high = 0;
+    DWORD low = SetFilePointer(state.archive_handle, (LONG)header_u32(HEADER_COMPRESSED_SIZE),
+                               &high, FILE_CURRENT);
+    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+// The two places where the abort is caught: member expansion, and the progress report
+// made for a member the user chose not to overwrite. Each runs in its own frame, which
+// stays live while the guarded call runs.
+__attribute__((noinline)) void expand_guarded() {
+    if (ABORT_GUARD()) {
+        if (state.header[HEADER_METHOD_LETTER] == '0')
+            copy_stored_member(header_u32(HEADER_ORIGINAL_SIZE));
+        else
+            expand_member();
+    } else {
+        abort_filter(ABORT_CODE);
+    }
+}
+
+__attribute__((noinline)) void report_guarded() {
+    if (ABORT_GUARD())
+        report_progress(state.bytes_done, configured_total());
+    else
+        abort_filter(ABORT_CODE);
+}
+
+void fail_with(UINT message, const char *file) {
+    report_file_error(fetch_string(message), file);
+    state.failed = 1;
+}
+
+bool is_notice_member() { return state.member_path[0] == '!' && state.member_path[1] == 0; }
+
+// The notice member: its first block, captured as text, asked as a yes/no question.
+void show_notice() {
+    state.output_handle = INVALID_HANDLE_VALUE;
+    state.notice_captured = 0;
+    state.text_buffer[0] = 0; // an empty member shows an empty text, not what was here before
+    state.read_index = -1;
+    state.crc = 0;
+    expand_guarded();
+    if (state.failed)
+        return;
+    if (MessageBoxA(state.owner_window, state.text_buffer, state.config.title,
+                    MB_ICONQUESTION | MB_YESNO) == IDNO)
+        state.failed = 1;
+}
+
+// A directory member: the directory itself is created as the parent of its trailing
+// separator; restored attributes go to the path without it.
+void make_directory() {
+    char *path = state.output_path;
+    int length = lstrlenA(path);
+    if (length > 0 && path[length - 1] != '/' && length + 1 < OUTPUT_PATH_SIZE) {
+        path[length] = '/';
+        path[++length] = 0;
+    }
+    create_parent_directories(path);
+    if (state.config.flags & SFX_RESTORE_ATTRIBUTES) {
+        path[length - 1] = 0;
+        SetFileAttributesA(path, state.header[HEADER_ATTRIBUTE]);
+    }
+}
+
+enum { MEMBER_WRITE, MEMBER_SKIP, MEMBER_STOP };
+
+// Asks before replacing an existing file, unless overwrite-all is in force. Returns
+// whether to write the member, pass it over, or stop the run.
+int apply_overwrite_policy(int &overwrite_all, DWORD existing) {
+    if (overwrite_all || existing == INVALID_FILE_ATTRIBUTES)
+        return MEMBER_WRITE;
+    switch (ask_overwrite()) {
+    case IDCANCEL:
+        state.failed = 1;
+        return MEMBER_STOP;
+    case IDNO:
+        return MEMBER_SKIP;
+    case IDC_OVERWRITE_ALL:
+        overwrite_all = 1;
+        break;
+    default:
+        break;
+    }
+    if (!(existing & FILE_ATTRIBUTE_DIRECTORY))
+        SetFileAttributesA(state.output_path, FILE_ATTRIBUTE_NORMAL);
+    return MEMBER_WRITE;
+}
+
+// Writes one file member. Returns false when the run has to stop.
+bool extract_file(int &overwrite_all) {
+    DWORD existing = GetFileAttributesA(state.output_path);
+    switch (apply_overwrite_policy(overwrite_all, existing)) {
+    case MEMBER_STOP:
+        return false;
+    case MEMBER_SKIP:
+        if (!pass_over_data()) {
+            fail_with(IDS_ARCHIVE_DAMAGED, state.own_path);
+            return false;
+        }
+        state.bytes_done += header_u32(HEADER_ORIGINAL_SIZE);
+        report_guarded();
+        return !state.failed;
+    default:
+        break;
+    }
+    if (!open_output()) {
+        fail_with(IDS_WRITE_ERROR, state.output_path);
+        return false;
+    }
+    state.read_index = -1;
+    state.crc = 0;
+    expand_guarded();
+    if (state.failed) {
+        discard_output();
+        return false;
+    }
+    apply_member_time(state.output_handle, header_u32(HEADER_TIME_STAMP));
+    if (!CloseHandle(state.output_handle)) {
+        state.output_handle = INVALID_HANDLE_VALUE;
+        delete_written_file();
+        fail_with(IDS_WRITE_ERROR, state.output_path);
+        return false;
+    }
+    state.output_handle = INVALID_HANDLE_VALUE;
+    if (state.crc != read_u16(header_field(HEADER_DATA_CRC))) {
+        delete_written_file();
+        fail_with(IDS_CRC_ERROR, state.output_path);
+        return false;
+    }
+    if (!commit_output()) {
+        fail_with(IDS_WRITE_ERROR, state.output_path);
+        return false;
+    }
+    if (state.config.flags & SFX_RESTORE_ATTRIBUTES)
+        SetFileAttributesA(state.output_path, state.header[HEADER_ATTRIBUTE]);
+    return true;
+}
+
+// One member of an extract-mode run. Returns false when the run has to stop.
+bool extract_member(int &overwrite_all) {
+    if (is_notice_member()) {
+        if (pass_over_data())
+            return true;
+        fail_with(IDS_ARCHIVE_DAMAGED, state.own_path);
+        return false;
+    }
+    if (!build_output_path()) {
+        fail_with(IDS_BAD_HEADER, state.own_path);
+        return false;
+    }
+    wsprintfA(state.text_buffer, fetch_string(IDS_EXTRACTING), state.member_path);
+    SetDlgItemTextA(state.owner_window, IDC_MESSAGE, state.text_buffer);
+    if (state.header[HEADER_METHOD_LETTER] == 'd') {
+        make_directory();
+        return true;
+    }
+    create_parent_directories(state.output_path);
+    return extract_file(overwrite_all);
+}
+
+} // namespace
+
+void apply_member_time(HANDLE file, uint32_t time_stamp) {
+    time_t seconds = (time_t)time_stamp;
+    struct tm *local = localtime(&seconds);
+    if (!local)
+        return;
+    SYSTEMTIME fields = {};
+    fields.wYear = (WORD)(local->tm_year + 1900);
+    fields.wMonth = (WORD)(local->tm_mon + 1);
+    fields.wDay = (WORD)local->tm_mday;
+    fields.wHour = (WORD)local->tm_hour;
+    fields.wMinute = (WORD)local->tm_min;
+    fields.wSecond = (WORD)local->tm_sec;
+    FILETIME local_time, utc_time;
+    if (SystemTimeToFileTime(&fields, &local_time) && LocalFileTimeToFileTime(&local_time, &utc_time))
+        SetFileTime(file, nullptr, nullptr, &utc_time);
+}
+
+int run_extraction(HWND owner, int mode) {
+    state.owner_window = owner;
+    state.failed = 0;
+    state.bytes_done = 0;
+    int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
+
+    state.archive_handle = CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (state.archive_handle == INVALID_HANDLE_VALUE) {
+        report_file_error(fetch_string(IDS_READ_ERROR), state.own_path);
+        return 0;
+    }
+    LONG high = 0;
+    if (SetFilePointer(state.archive_handle, (LONG)state.config.archive_offset, &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR) {
+        CloseHandle(state.archive_handle);
+        state.archive_handle = INVALID_HANDLE_VALUE;
+        report_file_error(fetch_string(IDS_ARCHIVE_DAMAGED), state.own_path);
+        return 0;
+    }
+    query_output_volume();
+    crc16_build_table(CRC16_POLY);
+    state.header = nullptr;
+
+    while (read_member_header() == HEADER_READY) {
+        if (mode == MODE_NOTICE) {
+            if (is_notice_member())
+                show_notice();
+            break;
+        }
+        if (!extract_member(overwrite_all))
+            break;
+        release_header();
+    }
+
+    CloseHandle(state.archive_handle);
+    state.archive_handle = INVALID_HANDLE_VALUE;
+    release_header();
+    if (mode == MODE_EXTRACT && state.config.command[0] && !state.failed)
+        run_configured_command();
+    return state.failed ? 0 : 1;
+}

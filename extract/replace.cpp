@@ -1,0 +1,83 @@
+#include "extract/replace.h"
+#include "startup/state.h"
+
+namespace {
+
+bool replacing;
+
+// Copies the folder part of state.output_path (up to and including its last separator)
+// into `path` and returns its length.
+int folder_part(char *path) {
+    const char *text = state.output_path;
+    int end = 0;
+    for (const char *p = text; *p; p = CharNextA(p))
+        if (*p == '/' || *p == '\\')
+            end = (int)(p - text) + 1;
+    memcpy(path, text, end);
+    return end;
+}
+
+// Creates a new, empty file with a free temporary name beside the output file. The
+// name is 8.3-clean, so it can be made on any volume.
+HANDLE create_unique(char *path) {
+    int length = folder_part(path);
+    if (length + 12 >= OUTPUT_PATH_SIZE)
+        return INVALID_HANDLE_VALUE;
+    for (DWORD n = 0; n < 0x10000; n++) {
+        wsprintfA(path + length, "~KV%04X.TMP", (unsigned)n);
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+bool open_output() {
+    DWORD existing = GetFileAttributesA(state.output_path);
+    replacing = existing != INVALID_FILE_ATTRIBUTES &&
+                !(existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    if (replacing)
+        state.output_handle = create_unique(state.replace_path);
+    else
+        state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return state.output_handle != INVALID_HANDLE_VALUE;
+}
+
+void delete_written_file() { DeleteFileA(replacing ? state.replace_path : state.output_path); }
+
+void discard_output() {
+    CloseHandle(state.output_handle);
+    state.output_handle = INVALID_HANDLE_VALUE;
+    delete_written_file();
+}
+
+// The platform's plain move does not replace: the existing file first moves aside to a
+// second free name, so that a failed move can put it back.
+bool commit_output() {
+    if (!replacing)
+        return true;
+    char backup[OUTPUT_PATH_SIZE];
+    HANDLE placeholder = create_unique(backup);
+    bool ok = placeholder != INVALID_HANDLE_VALUE;
+    if (ok) {
+        CloseHandle(placeholder);
+        DeleteFileA(backup);
+        ok = MoveFileA(state.output_path, backup);
+    }
+    if (ok && !MoveFileA(state.replace_path, state.output_path)) {
+        MoveFileA(backup, state.output_path);
+        ok = false;
+    }
+    if (ok)
+        DeleteFileA(backup);
+    else
+        DeleteFileA(state.replace_path);
+    return ok;
+}
