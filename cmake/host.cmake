@@ -3,8 +3,24 @@
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 add_compile_options(-Wall -Wextra -fno-strict-aliasing)
 
+# The resource script, compiled as the Windows build compiles it; the stand-in reads its
+# dialogs, icons and languages from these bytes.
+find_program(WINDRES i686-w64-mingw32-windres REQUIRED)
+set(RESOURCE_RES ${CMAKE_BINARY_DIR}/kolvane95.res)
+set(RESOURCE_SOURCE ${CMAKE_BINARY_DIR}/kolvane95_res.cpp)
+add_custom_command(OUTPUT ${RESOURCE_RES}
+  COMMAND ${WINDRES} --codepage=65001 -I ${CMAKE_SOURCE_DIR}/resources -O res
+    ${CMAKE_SOURCE_DIR}/resources/kolvane95.rc -o ${RESOURCE_RES}
+  DEPENDS resources/kolvane95.rc resources/resource.h resources/strings.inc
+    resources/kolvane95.ico
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/resources)
+add_custom_command(OUTPUT ${RESOURCE_SOURCE}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${RESOURCE_RES} -DOUTPUT=${RESOURCE_SOURCE}
+    -P ${CMAKE_SOURCE_DIR}/cmake/embed-resources.cmake
+  DEPENDS ${RESOURCE_RES} cmake/embed-resources.cmake)
+
 file(GLOB STANDIN_SOURCES CONFIGURE_DEPENDS standin/src/*.cpp)
-add_library(standin STATIC ${STANDIN_SOURCES})
+add_library(standin STATIC ${STANDIN_SOURCES} ${RESOURCE_SOURCE})
 target_include_directories(standin PUBLIC standin/include ${PROGRAM_INCLUDES})
 
 add_library(program STATIC ${PROGRAM_SOURCES})

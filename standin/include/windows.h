@@ -23,7 +23,7 @@ typedef uintptr_t ULONG_PTR;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
-typedef long HRESULT;
+typedef int32_t HRESULT; // 32 bits, as on the platform: FAILED() tests the sign bit
 typedef DWORD *LPDWORD;
 typedef LONG *PLONG;
 typedef void *LPVOID;
@@ -62,6 +62,9 @@ typedef INT_PTR (*FARPROC)();
 #define LOWORD(l) ((WORD)(((DWORD_PTR_)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR_)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR_)(w)) & 0xff))
+#define MAKELONG(low, high) ((LONG)(((WORD)(low)) | (((DWORD)((WORD)(high))) << 16)))
+#define MAKEWPARAM(low, high) ((WPARAM)(DWORD)MAKELONG(low, high))
+#define MAKELPARAM(low, high) ((LPARAM)(DWORD)MAKELONG(low, high))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
 #define IS_INTRESOURCE(p) ((((ULONG_PTR)(p)) >> 16) == 0)
@@ -82,6 +85,11 @@ typedef uintptr_t DWORD_PTR_;
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_MORE_DATA 234L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_INVALID_INDEX 1413L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 
 // Files
 #define GENERIC_READ 0x80000000u
@@ -152,6 +160,7 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 HMODULE GetModuleHandleA(LPCSTR name);
 HMODULE LoadLibraryA(LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetVersion();
 
@@ -197,8 +206,10 @@ typedef struct tagMSG {
     POINT pt;
 } MSG, *LPMSG;
 
+#define WM_NULL 0x0000
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
 #define WM_CLOSE 0x0010
 #define WM_SETICON 0x0080
 #define WM_INITDIALOG 0x0110
@@ -207,9 +218,53 @@ typedef struct tagMSG {
 #define EM_LIMITTEXT 0x00C5
 #define BM_SETSTYLE 0x00F4
 #define STM_SETICON 0x0170
+#define BN_CLICKED 0
+#define EN_CHANGE 0x0300
+#define ICON_SMALL 0
 #define ICON_BIG 1
+
+// Window and dialog styles
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define DS_ABSALIGN 0x01L
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+
+// Control styles
 #define BS_PUSHBUTTON 0x0
 #define BS_DEFPUSHBUTTON 0x1
+#define BS_CHECKBOX 0x2
+#define BS_AUTOCHECKBOX 0x3
+#define BS_TYPEMASK 0xF
+#define ES_LEFT 0x0000
+#define ES_AUTOHSCROLL 0x0080
+#define ES_OEMCONVERT 0x0400
+#define SS_LEFT 0x00
+#define SS_ICON 0x03
+#define SS_LEFTNOWORDWRAP 0x0C
+#define SS_TYPEMASK 0x1F
+#define SS_NOPREFIX 0x80
+#define LBS_NOTIFY 0x0001
+#define LBS_SORT 0x0002
+#define LBS_OWNERDRAWFIXED 0x0010
+#define LBS_HASSTRINGS 0x0040
+#define LBS_DISABLENOSCROLL 0x1000
+#define CBS_DROPDOWNLIST 0x0003
+#define CBS_OWNERDRAWFIXED 0x0010
+#define CBS_AUTOHSCROLL 0x0040
+#define CBS_SORT 0x0100
+#define CBS_HASSTRINGS 0x0200
+
 #define IDOK 1
 #define IDCANCEL 2
 #define IDABORT 3
@@ -219,18 +274,34 @@ typedef struct tagMSG {
 #define MB_YESNO 0x4
 #define MB_ICONERROR 0x10
 #define MB_ICONQUESTION 0x20
+#define PM_NOREMOVE 0x0
 #define PM_REMOVE 0x1
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define SWP_NOSIZE 0x1
+#define SWP_NOMOVE 0x2
 #define SWP_NOZORDER 0x4
 #define SWP_NOREDRAW 0x8
 #define SWP_NOACTIVATE 0x10
 #define SW_SHOW 5
 #define SW_SHOWDEFAULT 10
+
+// Window data. The plain forms are the 32-bit layout. The pointer-sized forms are the ones
+// to use: on the host a pointer needs 8 bytes (message result, dialog procedure, user data),
+// while the 32-bit Windows headers map them back onto the plain ones.
+#define GWL_STYLE (-16)
+#define GWL_ID (-12)
 #define DWL_MSGRESULT 0
 #define DWL_USER 8
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC ((int)(DWLP_MSGRESULT + sizeof(LRESULT)))
+#define DWLP_USER ((int)(DWLP_DLGPROC + sizeof(DLGPROC)))
+
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDI_HAND MAKEINTRESOURCEA(32513)
 #define IDI_QUESTION MAKEINTRESOURCEA(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCEA(32515)
+#define IDI_ASTERISK MAKEINTRESOURCEA(32516)
 #define EXCEPTION_EXECUTE_HANDLER 1
 #define EXCEPTION_CONTINUE_SEARCH 0
 
@@ -259,8 +330,14 @@ BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+BOOL IsWindowEnabled(HWND window);
+BOOL IsWindowVisible(HWND window);
+int GetWindowTextA(HWND window, LPSTR text, int size);
+int GetWindowTextLengthA(HWND window);
 LONG GetWindowLongA(HWND window, int index);
 LONG SetWindowLongA(HWND window, int index, LONG value);
+LONG_PTR GetWindowLongPtrA(HWND window, int index);
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 
 // Process
 void ExitProcess(UINT code);

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,9 +16,14 @@ struct FileHandle {
 };
 
 std::map<char, std::string> drives;
+// Drives whose paths never lead through a symbolic link or "..", and drives where what is
+// written vanishes.
+std::set<char> confined_drives;
+std::set<char> null_drives;
 std::string current_directory = "C:\\";
 DWORD max_component_length = 255;
 bool volume_query_fails = false;
+std::vector<std::string> directory_request_log;
 // Attribute bits that a host file system cannot hold (hidden, system, archive), by host path.
 std::map<std::string, DWORD> extra_attributes;
 
@@ -51,12 +57,41 @@ bool split_path(const char *path, char &drive, std::string &rest) {
     return true;
 }
 
+bool on_drive_of(const std::set<char> &set, const char *path) {
+    char drive;
+    std::string rest;
+    return path && split_path(path, drive, rest) && set.count(drive);
+}
+
+// Whether an existing part of `host` below the drive's folder `base` is a symbolic link.
+// The first part that does not exist ends the search: nothing below it exists either.
+bool passes_symbolic_link(const std::string &base, const std::string &host) {
+    for (size_t end = base.size() + 1; end <= host.size(); end++) {
+        if (end < host.size() && host[end] != '/')
+            continue;
+        struct stat st;
+        if (lstat(host.substr(0, end).c_str(), &st) != 0)
+            return false;
+        if (S_ISLNK(st.st_mode))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 namespace standin {
 
 void map_drive(char letter, const std::string &host_folder) {
     drives[(char)toupper((unsigned char)letter)] = host_folder;
+    null_drives.erase((char)toupper((unsigned char)letter));
+}
+void confine_drive(char letter) {
+    confined_drives.insert((char)toupper((unsigned char)letter));
+}
+void map_null_drive(char letter) {
+    drives.erase((char)toupper((unsigned char)letter));
+    null_drives.insert((char)toupper((unsigned char)letter));
 }
 void unmap_all_drives() {
     drives.clear();
@@ -70,6 +105,9 @@ void set_max_component_length(DWORD length) {
 void set_volume_query_fails(bool fails) {
     volume_query_fails = fails;
 }
+std::vector<std::string> &directory_requests() {
+    return directory_request_log;
+}
 
 std::string host_path(const char *windows_path) {
     char drive;
@@ -81,10 +119,13 @@ std::string host_path(const char *windows_path) {
         return "";
     // Separators are single bytes that never stand as a trail byte at the positions
     // we split at only when the lead byte is skipped: walk character by character.
+    bool confined = confined_drives.count(drive) != 0;
     std::string out = it->second, component;
     auto flush = [&]() -> bool {
         if (component.empty())
             return true;
+        if (confined && component == "..")
+            return false;
         std::string utf8 = to_utf8(component);
         if (utf8.empty())
             return false;
@@ -110,6 +151,8 @@ std::string host_path(const char *windows_path) {
         return "";
     if (out.empty())
         out = "/";
+    if (confined && passes_symbolic_link(it->second, out))
+        return "";
     return out;
 }
 
@@ -147,6 +190,9 @@ void reset_files() {
     current_directory = "C:\\";
     max_component_length = 255;
     volume_query_fails = false;
+    directory_request_log.clear();
+    confined_drives.clear();
+    null_drives.clear();
     extra_attributes.clear();
 }
 
@@ -158,12 +204,14 @@ using standin::set_last_error;
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD, HANDLE) {
+    if ((access & GENERIC_WRITE) && on_drive_of(null_drives, name))
+        return new FileHandle{-1};
     std::string path = host_path(name);
     if (path.empty()) {
         set_last_error(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    int flags = O_CLOEXEC;
+    int flags = O_CLOEXEC | (on_drive_of(confined_drives, name) ? O_NOFOLLOW : 0);
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
         flags |= O_RDWR;
     else if (access & GENERIC_WRITE)
@@ -186,8 +234,15 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWOR
     default:
         break;
     }
+    // The platform refuses to open a directory, or a read-only file for writing, even for
+    // a user the host would let through.
     struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && disposition == CREATE_NEW) {
+        set_last_error(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (exists && (S_ISDIR(st.st_mode) || ((access & GENERIC_WRITE) && !(st.st_mode & S_IWUSR)))) {
         set_last_error(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
@@ -234,7 +289,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, LPO
     }
     DWORD allowed = standin_write_allowance(to_write);
     int fd = static_cast<FileHandle *>(file)->fd;
-    DWORD total = 0;
+    DWORD total = fd < 0 ? allowed : 0; // a file of a null drive takes every byte
     while (total < allowed) {
         ssize_t n = write(fd, static_cast<const char *>(buffer) + total, allowed - total);
         if (n < 0) {
@@ -292,7 +347,7 @@ BOOL CloseHandle(HANDLE object) {
         return FALSE;
     }
     auto *file = static_cast<FileHandle *>(object);
-    int result = close(file->fd);
+    int result = file->fd < 0 ? 0 : close(file->fd);
     delete file;
     if (result != 0 || standin_close_fails()) {
         set_last_error(ERROR_DISK_FULL);
@@ -304,9 +359,12 @@ BOOL CloseHandle(HANDLE object) {
 BOOL DeleteFileA(LPCSTR name) {
     std::string path = host_path(name);
     struct stat st;
-    if (path.empty() || lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
-        unlink(path.c_str()) != 0) {
+    if (path.empty() || lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
         set_last_error(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (!(st.st_mode & S_IWUSR) || unlink(path.c_str()) != 0) {
+        set_last_error(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     standin_forget_attributes(path);
@@ -334,6 +392,7 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to) {
 }
 
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
+    directory_request_log.push_back(name);
     std::string path = host_path(name);
     if (path.empty()) {
         set_last_error(ERROR_PATH_NOT_FOUND);

@@ -38,3 +38,5 @@ bool standin_allocation_fails();
 namespace standin {
 void reset_messages();
 }
+// A loaded system module by name (shell32), or nullptr (windows_shell.cpp).
+HMODULE standin_named_module(LPCSTR name);

@@ -137,14 +137,7 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR name, DWORD size) {
 }
 
 HMODULE GetModuleHandleA(LPCSTR name) {
-    return name ? nullptr : the_instance;
-}
-HMODULE LoadLibraryA(LPCSTR) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return nullptr;
-}
-FARPROC GetProcAddress(HMODULE, LPCSTR) {
-    return nullptr;
+    return name ? standin_named_module(name) : the_instance;
 }
 DWORD GetVersion() {
     return version;

@@ -1,0 +1,4 @@
+// ShellExecuteA: <windows.h> of the stand-in already declares it.
+#pragma once
+
+#include <windows.h>
