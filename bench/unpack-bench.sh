@@ -1,0 +1,75 @@
+#!/bin/bash
+# Decoder benchmark: `kolvane-unpack -t` beside `lhasa t` and `7zz t` on the same archives
+# (-lh5- and -lh7-, made by jlha from text and binaries gathered at run time from /usr/share
+# and /usr/lib), with the peak memory of kolvane-unpack.
+# Usage: bench/unpack-bench.sh [UNPACK] [CORPUS_MB] [RUNS]
+#        (defaults: build/host/kolvane-unpack, 40, 5)
+# Each tool runs RUNS times per archive; the best wall-clock time and the best CPU time
+# (user + system) count. CPU time is the steadier figure on a busy machine.
+# Goals: at least 2x faster than 7zz, 4x faster than lhasa, at most 4 MiB resident.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+unpack=${1:-$root/build/host/kolvane-unpack}
+corpus_mb=${2:-40}
+runs=${3:-5}
+work=$(mktemp -d /tmp/unpack-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/corpus"
+
+# Copies files from a list, keeping their folders, until `budget` bytes are taken.
+take() {
+    local budget=$1 used=0 f size
+    while IFS= read -r f; do
+        size=$(stat -c %s "$f")
+        ((size <= budget - used)) || continue
+        cp --parents "$f" "$work/corpus/" 2>/dev/null || continue
+        used=$((used + size))
+        ((used < budget * 98 / 100)) || break
+    done
+}
+half=$((corpus_mb * 1024 * 1024 / 2))
+find /usr/share -type f -size +4k ! -name '*.gz' ! -name '*.xz' ! -name '*.bz2' \
+    ! -name '*.png' ! -name '*.jpg' ! -name '*.zip' 2>/dev/null | sort | take "$half" ||
+    true # find ends on SIGPIPE once enough is taken
+find /usr/lib -type f -size +16k \( -name '*.so*' -o -name '*.a' \) 2>/dev/null | sort |
+    take "$half" || true
+echo "corpus: $(find "$work/corpus" -type f | wc -l) files, $(du -sb "$work/corpus" | cut -f1) bytes"
+
+# One measured run: "wall cpu peak-KiB".
+measure() {
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>&1 ||
+        { echo "failed: $*" >&2; exit 1; }
+    awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time"
+}
+
+# Best wall and CPU time of `runs` runs, and the largest peak: "wall cpu peak".
+best_of() {
+    local i wall=999999 cpu=999999 peak=0 w c p
+    for ((i = 0; i < runs; i++)); do
+        read -r w c p < <(measure "$@")
+        wall=$(awk -v a="$w" -v b="$wall" 'BEGIN { print (a < b) ? a : b }')
+        cpu=$(awk -v a="$c" -v b="$cpu" 'BEGIN { print (a < b) ? a : b }')
+        ((p > peak)) && peak=$p
+    done
+    echo "$wall $cpu $peak"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
+
+for method in 5 7; do
+    archive=$work/lh$method.lzh
+    (cd "$work/corpus" && LC_ALL=C.UTF-8 jlha "c2o$method" "$archive" usr >/dev/null 2>&1)
+    echo
+    echo "-lh$method-: $(stat -c %s "$archive") bytes"
+    read -r k_wall k_cpu k_peak < <(best_of "$unpack" -t -q "$archive")
+    read -r l_wall l_cpu l_peak < <(best_of lhasa tq "$archive")
+    read -r z_wall z_cpu z_peak < <(best_of 7zz t "$archive")
+    printf '  %-16s %8s %8s %10s %14s\n' tool "wall s" "CPU s" "peak KiB" "x kolvane (CPU)"
+    printf '  %-16s %8s %8s %10s %14s\n' "kolvane-unpack -t" "$k_wall" "$k_cpu" "$k_peak" 1.00
+    printf '  %-16s %8s %8s %10s %14s\n' "7zz t" "$z_wall" "$z_cpu" "$z_peak" "$(ratio "$z_cpu" "$k_cpu")"
+    printf '  %-16s %8s %8s %10s %14s\n' "lhasa t" "$l_wall" "$l_cpu" "$l_peak" "$(ratio "$l_cpu" "$k_cpu")"
+    echo "  wall-clock ratios: 7zz $(ratio "$z_wall" "$k_wall")x, lhasa $(ratio "$l_wall" "$k_wall")x"
+    echo "  goals: 7zz >= 2x: $(awk -v r="$(ratio "$z_cpu" "$k_cpu")" 'BEGIN { print (r >= 2) ? "met" : "MISSED" }')," \
+        "lhasa >= 4x: $(awk -v r="$(ratio "$l_cpu" "$k_cpu")" 'BEGIN { print (r >= 4) ? "met" : "MISSED" }')," \
+        "peak <= 4096 KiB: $( ((k_peak <= 4096)) && echo met || echo MISSED)"
+done

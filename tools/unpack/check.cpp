@@ -1,0 +1,111 @@
+// The checking walk before the program's run.
+#include "check.h"
+#include "archive/header.h"
+#include "decode/decode.h"
+#include "exit_codes.h"
+#include "extract/paths.h"
+#include "resource.h"
+#include "stage.h"
+#include "standin.h"
+#include "startup/abort.h"
+#include "startup/messages.h"
+#include "startup/state.h"
+#include "terminal.h"
+#include "text.h"
+#include "walk.h"
+
+#include <string.h>
+
+namespace {
+
+bool climbs_out(const char *path) {
+    for (const char *component = path;;) {
+        const char *end = strchr(component, '/');
+        size_t length = end ? (size_t)(end - component) : strlen(component);
+        if (length == 2 && component[0] == '.' && component[1] == '.')
+            return true;
+        if (!end)
+            return false;
+        component = end + 1;
+    }
+}
+
+// Why the member may not be written; "" when it may. build_output_path() writes the
+// output path exactly as the program's run will.
+std::string refusal_of(const Member &m) {
+    std::string shown = "member \"" + printable(m.path) + "\"";
+    if (m.path[0] == '/')
+        return shown + " has an absolute path";
+    if (climbs_out(m.path))
+        return shown + " climbs out of the destination folder (\"..\")";
+    if (!build_output_path())
+        return shown + " has a path too long to be written";
+    if (!standin::converts_to_utf8(state.output_path + strlen(state.output_root)))
+        return shown + " has a name that is not code page 932 text (its bytes are shown as "
+                       "\\xNN) and cannot become a file name";
+    return "";
+}
+
+// The abort is caught here as the driver catches it around its own expansions.
+__attribute__((noinline)) void expand_guarded(uint32_t original_size) {
+    if (ABORT_GUARD()) {
+        if (state.header[HEADER_METHOD_LETTER] == '0')
+            copy_stored_member(original_size);
+        else
+            expand_member();
+    } else {
+        abort_filter(ABORT_CODE);
+    }
+}
+
+// The program never compares the notice's CRC (it shows the text, or passes the member
+// over); a test run does, expanding the member into the null drive.
+bool notice_intact(const Input &input, const Member &m) {
+    lstrcpynA(state.output_path, "D:\\!", OUTPUT_PATH_SIZE);
+    state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    state.read_index = -1;
+    state.crc = 0;
+    state.failed = 0;
+    expand_guarded(m.original_size);
+    CloseHandle(state.output_handle);
+    state.output_handle = INVALID_HANDLE_VALUE;
+    if (state.failed)
+        return false;
+    if (state.crc == m.data_crc)
+        return true;
+    report(input.name + ": the notice member \"!\": " + printable(fetch_string(IDS_CRC_ERROR)) +
+           " (CRC mismatch: damaged data)");
+    return false;
+}
+
+} // namespace
+
+int check_members(const Input &input, bool test, Plan &plan) {
+    lstrcpynA(state.destination_folder, DESTINATION_ROOT, DESTINATION_SIZE);
+    query_output_volume();
+    std::string refusal;
+    bool notice_damaged = false;
+    walk_members(input.size, true, [&](const Member &m) {
+        if (m.notice() && !m.directory()) {
+            notice_damaged = test && !notice_intact(input, m);
+            return !notice_damaged;
+        }
+        refusal = refusal_of(m);
+        if (!refusal.empty())
+            return false;
+        if (m.directory()) {
+            plan.directories++;
+        } else {
+            plan.files++;
+            plan.bytes += m.original_size;
+        }
+        return true;
+    });
+    if (notice_damaged)
+        return EXIT_DAMAGED;
+    if (refusal.empty())
+        return -1;
+    report(input.name + ": " + refusal + (test ? "" : "; nothing was extracted"));
+    return EXIT_DAMAGED;
+}
