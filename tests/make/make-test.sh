@@ -1,0 +1,508 @@
+#!/bin/bash
+# End-to-end tests of kolvane-make, one group of cases per run:
+#   make-test.sh GROUP MAKE UNPACK [STUB]
+# GROUP: usage, roundtrip, refusals, interrupted, from_archive or determinism. UNPACK is
+# kolvane-unpack, the program's own code on the host; STUB is the real stub of the Windows
+# build, used beside a fake one when it exists. lhasa and 7-Zip check every archive
+# independently.
+set -uo pipefail
+export TZ=UTC
+group=$1 make=$2 unpack=$3 real_stub=${4:-}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/make-test.XXXXXX)
+cleanup() {
+    mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
+    chmod -R u+rwx "$work" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+checks=0
+
+fail() {
+    echo "FAIL [$group]: $*" >&2
+    failures=$((failures + 1))
+}
+
+check() { # CASE COMMAND...: the command must succeed
+    local name=$1
+    shift
+    checks=$((checks + 1))
+    "$@" >"$work/check.out" 2>&1 || fail "$name: $* failed: $(head -5 "$work/check.out")"
+}
+
+# run ARGS...: runs kolvane-make; leaves $rc, $work/out and $work/err.
+run() {
+    "$make" "$@" >"$work/out" 2>"$work/err" </dev/null
+    rc=$?
+    checks=$((checks + 1))
+}
+
+expect_rc() { # CASE CODE
+    [ "$rc" = "$2" ] || fail "$1: exit code $rc, expected $2; stderr: $(cat "$work/err")"
+}
+
+expect_text() { # CASE FILE TEXT
+    grep -qF -- "$3" "$2" || fail "$1: '$3' not in $(basename "$2"): $(cat "$2")"
+}
+
+# The fake stub: 2048 bytes, "MZ", the marker at 0x24, zeros elsewhere.
+fake_stub() { # OUT
+    head -c 2048 /dev/zero >"$1"
+    printf 'MZ' | dd of="$1" conv=notrunc status=none
+    printf 'Kolvane95 ' | dd of="$1" bs=1 seek=36 conv=notrunc status=none
+}
+
+stubs() {
+    fake_stub "$work/fake.exe"
+    echo "$work/fake.exe"
+    [ -f "$real_stub" ] && echo "$real_stub"
+}
+
+# The archive part of a self-extractor, from the offset its configuration block names.
+archive_of() { # EXE OUT
+    local offset
+    offset=$(od -An -tu4 -j512 -N4 "$1" | tr -d ' ')
+    tail -c +$((offset + 1)) "$1" >"$2"
+}
+
+config_value() { # EXE FIELD
+    python3 "$here/lzh_tool.py" config "$1" | sed -n "s/^$2=//p"
+}
+
+# Files byte for byte and with the same modification times (folders are not compared:
+# writing into them changes their times), and the same set of folders.
+expect_same_tree() { # CASE SOURCE COPY
+    checks=$((checks + 1))
+    diff -r "$2" "$3" >"$work/diff" 2>&1 || fail "$1: trees differ: $(head -5 "$work/diff")"
+    local file
+    while IFS= read -r -d '' file; do
+        [ "$(stat -c %Y "$2/$file")" = "$(stat -c %Y "$3/$file" 2>/dev/null)" ] ||
+            fail "$1: time of $file not restored"
+    done < <(cd "$2" && find . -type f -print0)
+}
+
+# Compressible text of exactly SIZE bytes.
+text_of_size() { # SIZE OUT
+    seq -f 'line %g of the generated text, with some words repeated' 1 100000 | head -c "$1" >"$2"
+}
+
+# Even seconds throughout: level-0 and level-1 headers keep MS-DOS times. DEPTH folders
+# nest in deep/ (level-0 headers hold paths of about 230 bytes at most).
+make_tree() { # FOLDER [DEPTH]
+    local f=$1 size deep level
+    mkdir -p "$f/docs/日本語" "$f/empty folder" "$f/bin" "$f/sizes" "$f/with space"
+    cp /usr/share/common-licenses/GPL-3 "$f/docs/GPL-3"
+    printf 'ソフト表示\r\n' >"$f/docs/日本語/ソフト表示.txt" # trail bytes 0x5C in code page 932
+    printf 'README in capitals\n' >"$f/docs/README.TXT"
+    printf 'hello\n' >"$f/with space/read me.txt"
+    head -c 150000 /bin/bash >"$f/bin/part-of-bash"
+    head -c 70000 /dev/urandom >"$f/bin/random"
+    : >"$f/empty"
+    for size in 8191 8192 8193 65535 65536 65537; do
+        text_of_size "$size" "$f/sizes/$size.txt"
+    done
+    deep=$f/deep
+    for level in $(seq "${2:-20}"); do
+        deep=$deep/level$level
+    done
+    mkdir -p "$deep/空"
+    printf 'deep\n' >"$deep/空/file.txt"
+    printf 'read only\n' >"$f/docs/read-only.txt"
+    chmod 444 "$f/docs/read-only.txt"
+    find "$f" -type f -exec touch -d '2001-02-03 04:05:06' {} +
+    touch -d '1999-12-31 23:59:58' "$f/bin/random" "$f/sizes/65536.txt"
+}
+
+# Member paths in the order kolvane-make promises: each folder's names sorted bytewise,
+# a folder before its contents.
+expected_order() { # FOLDER [PREFIX]
+    local name
+    while IFS= read -r name; do
+        if [ -d "$1/$name" ]; then
+            echo "${2:-}$name/"
+            expected_order "$1/$name" "${2:-}$name/"
+        else
+            echo "${2:-}$name"
+        fi
+    done < <(ls -A "$1" | LC_ALL=C sort)
+}
+
+test_usage() {
+    run
+    expect_rc "no arguments" 2
+    expect_text "no arguments" "$work/err" "no output file given"
+    run -o "$work/x.exe"
+    expect_rc "no FOLDER" 2
+    expect_text "no FOLDER" "$work/err" "no FOLDER given"
+    run -o "$work/x.exe" --from-archive a.lzh "$work"
+    expect_rc "FOLDER and --from-archive" 2
+    run -o "$work/x.exe" "$work" "$work"
+    expect_rc "two FOLDERs" 2
+    run -o "$work/x.exe" --colour "$work"
+    expect_rc "unknown option" 2
+    expect_text "unknown option" "$work/err" "unknown option --colour"
+    run -o "$work/x.exe" --method lh4 "$work"
+    expect_rc "method lh4" 2
+    expect_text "method lh4" "$work/err" "--method must be lh0, lh5, lh6 or lh7"
+    run -o "$work/x.exe" "$work" --title
+    expect_rc "option without value" 2
+    expect_text "option without value" "$work/err" "--title needs a value"
+    [ -e "$work/x.exe" ] && fail "a usage error wrote the output"
+    # The default stub: ../win/kolvane95.exe beside the program.
+    mkdir -p "$work/build/host" "$work/build/win" "$work/tree"
+    cp "$make" "$work/build/host/kolvane-make"
+    printf 'x' >"$work/tree/a.txt"
+    "$work/build/host/kolvane-make" -q -o "$work/x.exe" "$work/tree" 2>"$work/err"
+    rc=$?
+    expect_rc "no stub beside the program" 1
+    expect_text "no stub beside the program" "$work/err" \
+        "stub \"$work/build/win/kolvane95.exe\": cannot be read"
+    fake_stub "$work/build/win/kolvane95.exe"
+    "$work/build/host/kolvane-make" -q -o "$work/x.exe" "$work/tree" 2>"$work/err"
+    rc=$?
+    expect_rc "the stub beside the program" 0
+    cmp -s -n 512 "$work/build/win/kolvane95.exe" "$work/x.exe" || fail "default stub not used"
+    run --help
+    expect_rc "--help" 0
+    for text in "--from-archive" "--notice FILE" "--method lh0|lh5|lh6|lh7" "Symbolic links" \
+        "  1  refused or failed"; do
+        expect_text "--help" "$work/out" "$text"
+    done
+}
+
+# One self-extractor of the tree per stub and method, checked field by field, then
+# through lhasa, 7-Zip and the program's own code.
+test_roundtrip() {
+    make_tree "$work/tree"
+    printf 'ご注意ください。\r\n続けますか?\r\n' >"$work/notice.txt"
+    local files_total stub method exe lzh count=0 order
+    files_total=$(find "$work/tree" -type f -printf '%s\n' | awk '{ total += $1 } END { print total }')
+    order=$(expected_order "$work/tree")
+    for stub in $(stubs); do
+        for method in lh0 lh5 lh6 lh7; do
+            count=$((count + 1))
+            exe=$work/out$count.exe lzh=$work/out$count.lzh
+            run -o "$exe" --stub "$stub" --method "$method" --title 'テスト 95' \
+                --label 'インストール先:' --folder '%ProgramFilesDir%\テスト' \
+                --message 'ようこそ' --command '"%ExtractDir%\setup.exe" /q' \
+                --restore-attributes --notice "$work/notice.txt" "$work/tree"
+            expect_rc "$method make" 0
+            expect_text "$method listing" "$work/out" "docs/日本語/ソフト表示.txt"
+            # The block, and the archive at a 512-byte boundary right after the image.
+            python3 "$here/lzh_tool.py" config "$exe" >"$work/config"
+            for line in 'title=テスト 95' 'label=インストール先:' \
+                'folder=%ProgramFilesDir%\テスト' 'message=ようこそ' \
+                'command="%ExtractDir%\setup.exe" /q' 'flags=1' "total=$files_total" \
+                "archive_offset=$((($(stat -c %s "$stub") + 511) / 512 * 512))" 'last_byte=0'; do
+                grep -qxF -- "$line" "$work/config" || fail "$method: no '$line' in $(cat "$work/config")"
+            done
+            cmp -s -n 512 "$stub" "$exe" || fail "$method: the DOS header was changed"
+            cmp -s -i 1217 "$stub" "$exe" -n $(($(stat -c %s "$stub") - 1217)) ||
+                fail "$method: the image after the block was changed"
+            archive_of "$exe" "$lzh"
+            check "$method headers" python3 "$here/lzh_tool.py" headers "$lzh"
+            python3 "$here/lzh_tool.py" headers "$lzh" >"$work/headers"
+            [ "$(cut -d' ' -f6- "$work/headers")" = "$(printf '!\n%s' "$order")" ] ||
+                fail "$method: member order: $(diff <(cut -d' ' -f6- "$work/headers") <(printf '!\n%s\n' "$order") | head)"
+            grep -qx -- '-lh0- 20 w [0-9]* [0-9]* !' "$work/headers" || fail "$method: notice member"
+            grep -q -- '^-lhd- 10 w [0-9]* 0 empty folder/$' "$work/headers" || fail "$method: folder member"
+            grep -q -- ' 21 w 981173106 10 docs/read-only.txt$' "$work/headers" || fail "$method: read-only file"
+            grep -q -- ' 20 w 946684798 70000 bin/random$' "$work/headers" || fail "$method: time stamp"
+            grep -q -- '^-lh0- 20 w [0-9]* 70000 bin/random$' "$work/headers" ||
+                fail "$method: random data not stored"
+            grep -q -- "^-${method}- 20 w [0-9]* 35149 docs/GPL-3\$" "$work/headers" ||
+                fail "$method: text not packed with -$method-: $(grep GPL "$work/headers")"
+            check "$method lhasa t" lhasa t "$lzh"
+            check "$method 7zz t" 7zz t "$lzh"
+            mkdir "$work/lhasa$count" "$work/unpack$count"
+            (cd "$work/lhasa$count" && lhasa xq "$lzh") || fail "$method: lhasa x"
+            python3 "$here/lzh_tool.py" utf8-names "$work/lhasa$count"
+            [ "$(cat "$work/lhasa$count/!")" = "$(cat "$work/notice.txt" | iconv -f UTF-8 -t CP932)" ] ||
+                fail "$method: notice text"
+            rm "$work/lhasa$count/!"
+            expect_same_tree "$method lhasa x" "$work/tree" "$work/lhasa$count"
+            check "$method unpack" "$unpack" -q -y -d "$work/unpack$count" "$exe"
+            expect_same_tree "$method unpack" "$work/tree" "$work/unpack$count"
+        done
+    done
+    # Symbolic links become copies of what they point to.
+    mkdir -p "$work/links/real"
+    printf 'target\n' >"$work/links/real/file.txt"
+    ln -s real/file.txt "$work/links/file-link.txt"
+    ln -s real "$work/links/folder-link"
+    run -o "$work/links.exe" --stub "$work/fake.exe" "$work/links"
+    expect_rc "links" 0
+    check "links unpack" "$unpack" -q -d "$work/links-out" "$work/links.exe"
+    for file in file-link.txt folder-link/file.txt real/file.txt; do
+        [ -f "$work/links-out/$file" ] && [ ! -L "$work/links-out/$file" ] &&
+            [ "$(cat "$work/links-out/$file")" = target ] || fail "links: $file not a copy"
+    done
+}
+
+# Refusals: exit code 1, one message naming the problem, and the output folder still empty.
+expect_refusal() { # CASE TEXT ARGS...
+    local name=$1 text=$2
+    shift 2
+    rm -rf "$work/refused"
+    mkdir "$work/refused"
+    run -o "$work/refused/out.exe" --stub "$work/fake.exe" "$@"
+    expect_rc "$name" 1
+    [ "$(wc -l <"$work/err")" = 1 ] || fail "$name: $(wc -l <"$work/err") lines on stderr: $(cat "$work/err")"
+    grep -q '^kolvane-make: ' "$work/err" || fail "$name: message not from the tool: $(cat "$work/err")"
+    expect_text "$name" "$work/err" "$text"
+    [ -z "$(ls -A "$work/refused")" ] || fail "$name: left behind: $(ls -A "$work/refused")"
+}
+
+expect_made() { # CASE ARGS...
+    local name=$1
+    shift
+    rm -rf "$work/refused"
+    mkdir "$work/refused"
+    run -o "$work/refused/out.exe" --stub "$work/fake.exe" "$@"
+    expect_rc "$name (accepted)" 0
+}
+
+tree_with() { # NAME CONTENT: a fresh folder holding one file
+    rm -rf "$work/t"
+    mkdir -p "$work/t/$(dirname "$1")"
+    printf '%s' "$2" >"$work/t/$1"
+}
+
+test_refusals() {
+    fake_stub "$work/fake.exe"
+    mkdir "$work/ok"
+    printf 'x' >"$work/ok/a.txt"
+    # The stub.
+    head -c 4096 /dev/zero >"$work/zeros.exe"
+    expect_refusal "stub without MZ" 'no "MZ" at its start' --stub "$work/zeros.exe" "$work/ok"
+    cp "$work/fake.exe" "$work/nomarker.exe"
+    printf 'Other     ' | dd of="$work/nomarker.exe" bs=1 seek=36 conv=notrunc status=none
+    expect_refusal "stub without marker" 'no "Kolvane95 " marker' --stub "$work/nomarker.exe" "$work/ok"
+    cp "$work/fake.exe" "$work/used.exe"
+    printf 'T' | dd of="$work/used.exe" bs=1 seek=516 conv=notrunc status=none
+    expect_refusal "stub with a block" "configuration area is not empty" --stub "$work/used.exe" "$work/ok"
+    expect_refusal "missing stub" "cannot be read" --stub "$work/none.exe" "$work/ok"
+    head -c 1000 "$work/fake.exe" >"$work/short.exe"
+    expect_refusal "short stub" "too short" --stub "$work/short.exe" "$work/ok"
+    # Texts: the field width minus the terminator, counted in code page 932.
+    expect_made "title of 50 bytes" --title "$(printf 'タ%.0s' $(seq 25))" "$work/ok"
+    expect_refusal "title of 51 bytes" "--title: the text is 51 bytes in code page 932; the field holds at most 50" \
+        --title "$(printf 'タ%.0s' $(seq 25))x" "$work/ok"
+    expect_refusal "label of 41 bytes" "--label: the text is 41 bytes" --label "$(printf 'a%.0s' $(seq 41))" "$work/ok"
+    expect_made "folder of 255 bytes" --folder "$(printf 'f%.0s' $(seq 255))" "$work/ok"
+    expect_refusal "folder of 256 bytes" "--folder: the text is 256 bytes" --folder "$(printf 'f%.0s' $(seq 256))" "$work/ok"
+    expect_refusal "message of 81 bytes" "--message: the text is 81 bytes" --message "$(printf 'm%.0s' $(seq 81))" "$work/ok"
+    expect_refusal "command of 260 bytes" "--command: the text is 260 bytes" --command "$(printf 'c%.0s' $(seq 260))" "$work/ok"
+    expect_refusal "title outside code page 932" "--title: the text cannot be written in code page 932" \
+        --title 'smile 😀' "$work/ok"
+    # Names.
+    tree_with 'emoji 😀.txt' x
+    expect_refusal "name outside code page 932" '"emoji 😀.txt": the name cannot be written in code page 932' "$work/t"
+    tree_with 'a\b.txt' x
+    expect_refusal "name with a backslash" '"a\b.txt": the name holds a backslash' "$work/t"
+    tree_with 'price¥.txt' x
+    expect_refusal "name with a yen sign" '"price¥.txt": the name holds a backslash' "$work/t"
+    tree_with 'dir/Read.txt' x
+    printf 'y' >"$work/t/dir/READ.TXT"
+    expect_refusal "names differing in case" '"dir/READ.TXT" and "dir/Read.txt" would be the same file on Windows' "$work/t"
+    tree_with 'wave〜.txt' x
+    printf 'y' >"$work/t/wave～.txt"
+    expect_refusal "names alike in code page 932" "would be the same file on Windows" "$work/t"
+    tree_with '!' 'not a notice'
+    expect_refusal 'a file named "!"' '"!": only a notice' "$work/t"
+    # Member paths of 271 bytes fit the self-extractor's buffer, 272 do not.
+    tree_with "$(printf 'd%.0s' $(seq 200))/$(printf 'n%.0s' $(seq 70))" x
+    expect_made "path of 271 bytes" "$work/t"
+    tree_with "$(printf 'd%.0s' $(seq 200))/$(printf 'n%.0s' $(seq 71))" x
+    expect_refusal "path of 272 bytes" "the path is 272 bytes in code page 932; a self-extractor takes at most 271" "$work/t"
+    tree_with "$(printf 'd%.0s' $(seq 111))/$(printf '日%.0s' $(seq 80))" x
+    expect_refusal "path of 272 bytes in double-byte characters" "the path is 272 bytes" "$work/t"
+    # Files that cannot be packed.
+    tree_with a.txt x
+    truncate -s 4G "$work/t/huge"
+    expect_refusal "file of 4 GiB" '"huge": files of 4 GiB or more cannot be packed' "$work/t"
+    rm "$work/t/huge"
+    touch -d '1969-12-31 00:00:00 UTC' "$work/t/a.txt"
+    expect_refusal "time before 1970" '"a.txt": its modification time lies outside 1970 to 2106' "$work/t"
+    tree_with a.txt x
+    ln -s nowhere "$work/t/dangling"
+    expect_refusal "dangling link" '"dangling": the symbolic link points to nothing' "$work/t"
+    tree_with sub/a.txt x
+    ln -s .. "$work/t/sub/loop"
+    expect_refusal "link loop" '"sub/loop": the symbolic link leads back to a folder above it' "$work/t"
+    tree_with a.txt x
+    mkfifo "$work/t/pipe"
+    expect_refusal "pipe" '"pipe": neither a file nor a folder' "$work/t"
+    expect_refusal "missing folder" '"'"$work"'/none": cannot be read' "$work/none"
+    expect_refusal "file as folder" "not a folder" "$work/ok/a.txt"
+    # The notice.
+    head -c 1023 /dev/zero | tr '\0' 'n' >"$work/notice"
+    expect_made "notice of 1023 bytes" --notice "$work/notice" "$work/ok"
+    printf 'n' >>"$work/notice"
+    expect_refusal "notice of 1024 bytes" "the text is 1024 bytes in code page 932; a self-extractor shows at most 1023" \
+        --notice "$work/notice" "$work/ok"
+    : >"$work/notice"
+    expect_refusal "empty notice" "the text is empty" --notice "$work/notice" "$work/ok"
+    printf 'a\0b' >"$work/notice"
+    expect_refusal "notice with NUL" "the text holds a NUL byte" --notice "$work/notice" "$work/ok"
+    printf 'smile 😀' >"$work/notice"
+    expect_refusal "notice outside code page 932" "characters that code page 932 cannot hold" \
+        --notice "$work/notice" "$work/ok"
+    expect_refusal "missing notice" 'notice "'"$work"'/none": cannot be read' --notice "$work/none" "$work/ok"
+    # The output.
+    mkdir "$work/ok/sub"
+    cp "$work/fake.exe" "$work/ok/sub/old.exe"
+    run -o "$work/ok/sub/old.exe" --stub "$work/fake.exe" "$work/ok"
+    expect_rc "output inside the folder" 1
+    expect_text "output inside the folder" "$work/err" "lies inside the folder being packed"
+    cmp -s "$work/fake.exe" "$work/ok/sub/old.exe" || fail "output inside the folder: file changed"
+    mkdir -p "$work/outdir/out.exe"
+    run -o "$work/outdir/out.exe" --stub "$work/fake.exe" "$work/ok"
+    expect_rc "output is a folder" 1
+    expect_text "output is a folder" "$work/err" '"'"$work"'/outdir/out.exe": is a folder'
+    run -o "$work/no-such-folder/out.exe" --stub "$work/fake.exe" "$work/ok"
+    expect_rc "output folder missing" 1
+    expect_text "output folder missing" "$work/err" "cannot be created"
+}
+
+# A run that fails or is ended half-way leaves neither the output nor its temporary file.
+test_interrupted() {
+    fake_stub "$work/fake.exe"
+    mkdir "$work/src" "$work/target"
+    head -c 1000000 /dev/urandom >"$work/src/random"
+    mkdir -p "$work/small"
+    if mount -t tmpfs -o size=256k tmpfs "$work/small" 2>"$work/err"; then
+        run -o "$work/small/out.exe" --stub "$work/fake.exe" "$work/src"
+        expect_rc "full disk" 1
+        expect_text "full disk" "$work/err" "kolvane-make: \"$work/small/out.exe\": cannot be written: No space left on device"
+        [ -z "$(ls -A "$work/small")" ] || fail "full disk: left behind: $(ls -A "$work/small")"
+    else
+        echo "SKIPPED [interrupted]: cannot mount a small tmpfs here: $(cat "$work/err")"
+    fi
+    # Ended by a signal while it compresses: polled until the temporary file appears.
+    for i in $(seq 60); do text_of_size 1000000 "$work/src/text$i"; done
+    local pid signal
+    for signal in INT TERM HUP; do
+        "$make" -q -o "$work/target/out.exe" --stub "$work/fake.exe" "$work/src" &
+        pid=$!
+        until [ -n "$(ls -A "$work/target")" ] || ! kill -0 "$pid" 2>/dev/null; do
+            sleep 0.02
+        done
+        kill -s "$signal" "$pid"
+        { wait "$pid"; } 2>/dev/null
+        rc=$?
+        checks=$((checks + 1))
+        [ "$rc" -gt 128 ] || fail "SIG$signal: exit code $rc, expected death by the signal"
+        [ -z "$(ls -A "$work/target")" ] || fail "SIG$signal: left behind: $(ls -A "$work/target")"
+    done
+}
+
+jlha_archive() { # OPTIONS ARCHIVE FOLDER: code page 932 names, header level in OPTIONS
+    (cd "$3" && LC_ALL=C.UTF-8 jlha "c${1}y" "$2" * >/dev/null 2>&1) || fail "jlha c${1}y failed"
+    [ -s "$2" ] || fail "jlha made no archive $2"
+}
+
+# Methods, sizes and CRCs as lhasa lists them, in order.
+lhasa_columns() {
+    lhasa v "$1" | sed -nE 's/^\[[^]]*\] +([0-9]+ +[0-9]+) +[^ ]+ +(-l..- +[0-9a-f]{4}) .*$/\1 \2/p'
+}
+
+test_from_archive() {
+    fake_stub "$work/fake.exe"
+    make_tree "$work/tree" 8
+    export TZ=Asia/Tokyo # level-0 and level-1 times are local times
+    local level option archive exe count=0
+    for level in 0 1 2; do
+        for option in z o5 o6 o7; do
+            count=$((count + 1))
+            archive=$work/l$level$option.lzh exe=$work/l$level$option.exe
+            jlha_archive "$level$option" "$archive" "$work/tree"
+            run -o "$exe" --stub "$work/fake.exe" --title 'レベル' --from-archive "$archive"
+            expect_rc "level $level $option" 0
+            archive_of "$exe" "$work/repacked.lzh"
+            check "level $level $option headers" python3 "$here/lzh_tool.py" headers "$work/repacked.lzh"
+            [ "$(lhasa_columns "$archive")" = "$(lhasa_columns "$work/repacked.lzh")" ] ||
+                fail "level $level $option: data changed: $(diff <(lhasa_columns "$archive") <(lhasa_columns "$work/repacked.lzh") | head -5)"
+            check "level $level $option lhasa t" lhasa t "$work/repacked.lzh"
+            check "level $level $option 7zz t" 7zz t "$work/repacked.lzh"
+            mkdir "$work/x$count" "$work/u$count"
+            (cd "$work/x$count" && lhasa xq "$work/repacked.lzh") || fail "level $level $option: lhasa x"
+            python3 "$here/lzh_tool.py" utf8-names "$work/x$count"
+            expect_same_tree "level $level $option lhasa x" "$work/tree" "$work/x$count"
+            check "level $level $option unpack" "$unpack" -q -d "$work/u$count" "$exe"
+            expect_same_tree "level $level $option unpack" "$work/tree" "$work/u$count"
+        done
+    done
+    # A notice in front of an archive's members.
+    printf 'お知らせ\n' >"$work/notice.txt"
+    run -o "$work/n.exe" --stub "$work/fake.exe" --notice "$work/notice.txt" --from-archive "$work/l2o7.lzh"
+    expect_rc "notice with --from-archive" 0
+    archive_of "$work/n.exe" "$work/n.lzh"
+    python3 "$here/lzh_tool.py" headers "$work/n.lzh" >"$work/headers"
+    [ "$(head -1 "$work/headers" | cut -d' ' -f6)" = '!' ] ||
+        fail "notice with --from-archive: not the first member"
+    # Archives the self-extractor could not use.
+    python3 "$here/lzh_tool.py" level0 "$work/lh1.lzh" -lh1- 'docs\old.txt'
+    expect_refusal "method -lh1-" '"docs/old.txt": packed with -lh1-, which the self-extractor cannot expand' \
+        --from-archive "$work/lh1.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/lzs.lzh" -lzs- 'old.txt'
+    expect_refusal "method -lzs-" '"old.txt": packed with -lzs-' --from-archive "$work/lzs.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/abs.lzh" -lh0- '\etc\passwd'
+    expect_refusal "absolute path" '"\etc\passwd": the member would be extracted outside the destination folder' \
+        --from-archive "$work/abs.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/up.lzh" -lh0- 'a/../../x'
+    expect_refusal "path with .." "the member would be extracted outside" --from-archive "$work/up.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/l3.lzh" -lh0- 'x' 3
+    expect_refusal "level 3" "has level 3; only levels 0, 1 and 2 can be read" --from-archive "$work/l3.lzh"
+    python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[15] ^= 0xFF
+open(sys.argv[2], "wb").write(d)' "$work/l2o5.lzh" "$work/damaged.lzh" # the time stamp
+    expect_refusal "damaged header" "damaged or truncated member header at offset 0" --from-archive "$work/damaged.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/whole.lzh" -lh0- 'x.txt'
+    head -c -3 "$work/whole.lzh" >"$work/cut.lzh" # the closing 0 byte and 2 bytes of data
+    expect_refusal "truncated archive" "the archive ends inside the data of the member at offset 0" --from-archive "$work/cut.lzh"
+    run -o "$work/ok.exe" --stub "$work/fake.exe" --notice "$work/notice.txt" --from-archive "$work/n.lzh"
+    expect_rc 'a second notice' 1
+    expect_text 'a second notice' "$work/err" '"!": only a notice, as the first member'
+    expect_refusal "missing archive" "cannot be read" --from-archive "$work/none.lzh"
+    expect_refusal "a stub" "a stub without an archive, not a self-extractor" --from-archive "$work/fake.exe"
+    printf 'MZ' >"$work/program.exe"
+    head -c 3000 /dev/zero >>"$work/program.exe"
+    expect_refusal "another program" "a program, but not a Kolvane 95 self-extractor" \
+        --from-archive "$work/program.exe"
+}
+
+test_determinism() {
+    make_tree "$work/tree"
+    printf 'notice\n' >"$work/notice.txt"
+    local stub
+    for stub in $(stubs); do
+        run -q -o "$work/a.exe" --stub "$stub" --title t --notice "$work/notice.txt" "$work/tree"
+        expect_rc "first run" 0
+        [ -s "$work/out" ] && fail "-q printed: $(cat "$work/out")"
+        sleep 1
+        cp -a "$work/tree" "$work/copy" # same contents and times, other inodes and folder
+        run -q -o "$work/b.exe" --stub "$stub" --title t --notice "$work/notice.txt" "$work/copy"
+        expect_rc "second run" 0
+        check "same bytes" cmp "$work/a.exe" "$work/b.exe"
+        rm -rf "$work/copy"
+        # The same archive made again from a self-extractor's own members.
+        archive_of "$work/a.exe" "$work/a.lzh"
+        run -q -o "$work/c.exe" --stub "$stub" --title t --from-archive "$work/a.lzh"
+        expect_rc "from its own archive" 0
+        check "same bytes from its own archive" cmp "$work/a.exe" "$work/c.exe"
+        run -q -o "$work/d.exe" --stub "$stub" --title t --from-archive "$work/a.exe"
+        expect_rc "from the self-extractor itself" 0
+        check "same bytes from the self-extractor itself" cmp "$work/a.exe" "$work/d.exe"
+    done
+}
+
+case $group in
+usage | roundtrip | refusals | interrupted | from_archive | determinism) "test_$group" ;;
+*)
+    echo "unknown group $group" >&2
+    exit 2
+    ;;
+esac
+echo "$group: $checks checks, $failures failures"
+[ "$failures" = 0 ]

@@ -1,0 +1,93 @@
+// kolvane-make: writes a self-extractor, a copy of the stub with its configuration block
+// filled in, followed by a level-2 LZH archive of a folder or of an existing archive.
+#include "archive_source.h"
+#include "archive_writer.h"
+#include "config_block.h"
+#include "folder_scan.h"
+#include "make_error.h"
+#include "notice.h"
+#include "options.h"
+#include "output_file.h"
+#include "plan_checks.h"
+
+#include <bit>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+namespace {
+
+constexpr uint64_t ARCHIVE_ALIGNMENT = 512; // the stub's file alignment
+
+// The block is plain data whose numbers the file holds little-endian.
+static_assert(std::endian::native == std::endian::little);
+
+void refuse_output_inside(const std::string &output, const std::string &folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path inside = fs::weakly_canonical(fs::absolute(output), error);
+    fs::path root = fs::weakly_canonical(fs::absolute(folder), error);
+    auto mismatch = std::mismatch(root.begin(), root.end(), inside.begin(), inside.end());
+    if (!error && mismatch.first == root.end())
+        throw MakeError("\"" + output + "\": lies inside the folder being packed");
+}
+
+std::vector<Member> plan_members(const Options &options) {
+    std::vector<Member> members;
+    if (!options.notice.empty())
+        members.push_back(notice_member(options.notice));
+    std::vector<Member> contents = options.from_archive.empty()
+                                       ? scan_folder(options.source)
+                                       : read_archive(options.from_archive);
+    members.insert(members.end(), std::make_move_iterator(contents.begin()),
+                   std::make_move_iterator(contents.end()));
+    check_members(members);
+    return members;
+}
+
+// Everything that can be refused is refused before the output file is created.
+int make_self_extractor(const Options &options) {
+    std::vector<uint8_t> stub = load_stub(options.stub);
+    SfxConfig config = make_config(options);
+    if (options.from_archive.empty())
+        refuse_output_inside(options.output, options.source);
+    std::vector<Member> members = plan_members(options);
+
+    OutputFile out(options.output);
+    out.write(stub.data(), stub.size());
+    uint64_t padding = (ARCHIVE_ALIGNMENT - stub.size() % ARCHIVE_ALIGNMENT) % ARCHIVE_ALIGNMENT;
+    out.write(std::vector<uint8_t>(padding).data(), padding);
+    config.archive_offset = (uint32_t)out.position();
+    WriteSettings settings;
+    settings.method = options.method;
+    settings.source_archive = options.from_archive;
+    settings.quiet = options.quiet;
+    ArchiveSummary summary = write_members(out, members, settings);
+    config.total_size_low = (uint32_t)summary.total_size;
+    config.total_size_high = (uint32_t)(summary.total_size >> 32);
+    out.seek(CONFIG_OFFSET);
+    out.write(&config, CONFIG_SIZE);
+    out.commit();
+    if (!options.quiet)
+        printf("%s: %zu members, %llu bytes in an archive of %llu bytes at offset %u\n",
+               options.output.c_str(), members.size(), (unsigned long long)summary.total_size,
+               (unsigned long long)summary.bytes, config.archive_offset);
+    return EXIT_MADE;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    int done = parse_options(argc, argv, options);
+    if (done >= 0)
+        return done;
+    try {
+        return make_self_extractor(options);
+    } catch (const MakeError &error) {
+        fprintf(stderr, "kolvane-make: %s\n", error.what());
+    } catch (const std::bad_alloc &) {
+        fprintf(stderr, "kolvane-make: out of memory\n");
+    }
+    return EXIT_REFUSED;
+}

@@ -1,0 +1,98 @@
+#include "output_file.h"
+#include "make_error.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+// The one temporary file of the process, for the signal handler (which may only unlink).
+char pending_name[PATH_MAX];
+
+void remove_pending(int signal_number) {
+    if (pending_name[0])
+        unlink(pending_name);
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+} // namespace
+
+OutputFile::OutputFile(const std::string &path) : path_(path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw MakeError("\"" + path + "\": is a folder");
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    temporary_ = folder + "." + name + ".XXXXXX";
+    if (temporary_.size() >= sizeof pending_name)
+        throw MakeError("\"" + path + "\": the path is too long");
+    for (int signal_number : ENDING_SIGNALS)
+        std::signal(signal_number, remove_pending);
+    int fd = mkstemp(temporary_.data());
+    if (fd < 0)
+        throw MakeError("\"" + path + "\": cannot be created: " + strerror(errno));
+    memcpy(pending_name, temporary_.c_str(), temporary_.size() + 1);
+    file_ = fdopen(fd, "w+b");
+    if (!file_) {
+        close(fd);
+        fail();
+    }
+    static char buffer[1 << 20];
+    setvbuf(file_, buffer, _IOFBF, sizeof buffer);
+}
+
+OutputFile::~OutputFile() {
+    if (file_)
+        fclose(file_);
+    if (pending_name[0]) {
+        unlink(pending_name);
+        pending_name[0] = '\0';
+    }
+}
+
+void OutputFile::fail() {
+    throw MakeError("\"" + path_ + "\": cannot be written: " + strerror(errno));
+}
+
+void OutputFile::write(const void *data, size_t size) {
+    if (fwrite(data, 1, size, file_) != size)
+        fail();
+}
+
+uint64_t OutputFile::position() {
+    off_t at = ftello(file_);
+    if (at < 0)
+        fail();
+    return (uint64_t)at;
+}
+
+void OutputFile::seek(uint64_t offset) {
+    if (fseeko(file_, (off_t)offset, SEEK_SET) != 0)
+        fail();
+}
+
+void OutputFile::truncate_here() {
+    if (fflush(file_) != 0 || ftruncate(fileno(file_), ftello(file_)) != 0)
+        fail();
+}
+
+void OutputFile::commit() {
+    mode_t mask = umask(0);
+    umask(mask);
+    if (fflush(file_) != 0 || fchmod(fileno(file_), 0777 & ~mask) != 0 || fsync(fileno(file_)) != 0)
+        fail();
+    int closed = fclose(file_);
+    file_ = nullptr;
+    if (closed != 0 || rename(temporary_.c_str(), path_.c_str()) != 0)
+        fail();
+    pending_name[0] = '\0';
+}

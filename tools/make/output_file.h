@@ -1,0 +1,31 @@
+// The file being made. It is written under a temporary name in its own folder and renamed
+// into place only by commit(), so a reader never sees a partial self-extractor. Until then
+// the temporary file is removed when the object goes away (a refusal or failure) and when
+// SIGINT, SIGTERM or SIGHUP ends the program.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class OutputFile {
+  public:
+    explicit OutputFile(const std::string &path);
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    // Each of these throws MakeError, naming the output file, when the system fails it.
+    void write(const void *data, size_t size);
+    uint64_t position();
+    void seek(uint64_t offset);
+    void truncate_here(); // drops everything after the current position
+    void commit();        // completes the file and gives it its name
+
+  private:
+    [[noreturn]] void fail();
+
+    std::string path_;
+    std::string temporary_;
+    FILE *file_ = nullptr;
+};
