@@ -86,6 +86,7 @@ struct ExtractState {
     char destination_folder[DESTINATION_SIZE];
     char output_root[PATH_SIZE];
     char output_path[OUTPUT_PATH_SIZE];
+    char replace_path[OUTPUT_PATH_SIZE]; // where a member that replaces a file is written
     DWORD max_component_length;
     int32_t long_names;
 
@@ -101,9 +102,8 @@ struct ExtractState {
     uint8_t read_buffer[READ_BUFFER_SIZE];
     int32_t read_index;
     uint32_t compressed_left;
-    uint16_t lookahead;
-    uint8_t spare_byte;
-    uint8_t spare_bits;
+    uint32_t bit_buffer; // see decode/bit_input.h
+    uint32_t bit_count;
 
     // block decoder and Huffman tables
     uint16_t codes_left_in_block;

@@ -1,0 +1,70 @@
+#!/bin/bash
+# Decoder benchmark: expanding whole archives through the program's own decoder (with the
+# CRC of every member, output to /dev/null) against `lhasa t` and `7zz t` on the same
+# jlha-made -lh5- and -lh7- archives of a mixed corpus (documentation text, executables,
+# shared libraries) gathered at run time. Each figure is the best of RUNS CPU times.
+# Usage: bench/decode-bench.sh [CORPUS_MB] [RUNS]   (defaults: 40, 3)
+# Needs the host build (build/host/expand_null, `make host`), or KOLVANE_BUILD=folder.
+set -euo pipefail
+corpus_mb=${1:-40}
+runs=${2:-3}
+root=$(cd "$(dirname "$0")/.." && pwd)
+expand_null=${KOLVANE_BUILD:-$root/build/host}/expand_null
+[ -x "$expand_null" ] || { echo "missing $expand_null: run \`make host\` first" >&2; exit 1; }
+jlha=$(command -v jlha || command -v lha)
+work=$(mktemp -d /tmp/decode-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/corpus"
+
+# Copies files from a list until `budget` bytes are taken, under flattened unique names.
+take() {
+    local budget=$1 prefix=$2 used=0 n=0 f size
+    while IFS= read -r f; do
+        size=$(stat -c %s "$f")
+        (( size <= budget - used )) || continue
+        cp "$f" "$work/corpus/$prefix$((n++))_$(basename "$f")"
+        used=$((used + size))
+        (( used < budget * 98 / 100 )) || break
+    done
+}
+part=$((corpus_mb * 1024 * 1024 / 4))
+find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>/dev/null |
+    sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
+    (cd "$work/corpus" && split -b 1M - doc_) || true
+find /usr/share -type f \( -name '*.py' -o -name '*.txt' -o -name '*.xml' -o -name '*.html' \) \
+    -print0 2>/dev/null | sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
+    (cd "$work/corpus" && split -b 2M - share_) || true
+find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$part" bin
+find /usr/lib/x86_64-linux-gnu /usr/lib -maxdepth 1 -type f -name '*.so*' -size +20k \
+    2>/dev/null | sort -u | take "$part" lib
+
+files=("$work"/corpus/*)
+total=$(cat "${files[@]}" | wc -c)
+echo "corpus: ${#files[@]} files, $total bytes"
+
+# Best CPU time (user + system) of `runs` runs of a command, in seconds. CPU time rather
+# than wall time, so that other work on the machine does not blur the comparison.
+best() {
+    local best_time="" t
+    for ((i = 0; i < runs; i++)); do
+        t=$( { TIMEFORMAT='%U + %S'; time "$@" >/dev/null 2>&1 ||
+            { echo "FAILED: $*" >&2; exit 1; }; } 2>&1 | bc)
+        if [ -z "$best_time" ] || (( $(echo "$t < $best_time" | bc) )); then best_time=$t; fi
+    done
+    echo "$best_time"
+}
+
+printf '\n%-8s %10s %10s %10s %10s %10s %10s %12s\n' method size ours "ours MB/s" "7zz t" \
+    "lhasa t" "7zz/ours" "lhasa/ours"
+for method in 5 7; do
+    archive="$work/o$method.lzh"
+    (cd "$work/corpus" && "$jlha" "c2o$method" "$archive" * >/dev/null 2>&1)
+    ours=$(best "$expand_null" "$archive")
+    seven=$(best 7zz t "$archive")
+    lhasa=$(best lhasa t "$archive")
+    printf '%-8s %10s %9.3fs %10.0f %9.3fs %9.3fs %9.2fx %11.2fx\n' "-lh$method-" \
+        "$(stat -c %s "$archive")" "$ours" "$(echo "$total / $ours / 1000000" | bc -l)" \
+        "$seven" "$lhasa" "$(echo "$seven / $ours" | bc -l)" "$(echo "$lhasa / $ours" | bc -l)"
+done
+echo "(CPU seconds, best of $runs; ours: the program's reader, decoder and sink, CRC checked,"
+echo " output to /dev/null; MB/s of expanded output)"

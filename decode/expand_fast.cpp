@@ -1,0 +1,205 @@
+// The inner loop of member expansion: the bit buffer, the window position and the counts
+// live in locals, and the checks that the checked path makes per bit and per byte are made
+// once per symbol against margins instead.
+#include "decode/expand_fast.h"
+#include "decode/bit_input.h"
+#include "decode/blocks.h"
+#include "decode/tables.h"
+
+#include <string.h>
+
+namespace {
+
+// An iteration takes at most 12 bytes into the bit buffer (a literal and a match: up to 59
+// bits of codes and extra bits, 31 bits in hand) and a refill reads 4 bytes at the next
+// untaken one: 16 untaken bytes of the current block are enough for one more iteration to
+// stay inside it.
+constexpr uint32_t INPUT_MARGIN = 16;
+// Room for one literal that does not fill the window: a window fills only outside the loop.
+constexpr uint32_t WINDOW_MARGIN = 2;
+
+// Table entries below this one are literals whose code needs no tree.
+constexpr uint32_t LITERAL_ENTRIES = table_entry(FIRST_MATCH_SYMBOL, 0);
+
+uint32_t bytes_left_in_block() {
+    if ((uint32_t)state.read_index >= (uint32_t)READ_BUFFER_SIZE)
+        return 0;
+    uint32_t rest = READ_BUFFER_SIZE - (uint32_t)state.read_index;
+    return rest < state.compressed_left ? rest : state.compressed_left;
+}
+
+inline uint32_t load_be32(const uint8_t *p) {
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
+
+// Brings the buffer to 24 to 31 bits: ORs in the next 4 bytes below what is held and
+// counts the whole bytes that fit. The bits of a byte that did not fit are the stream's own
+// next bits, which the bit buffer's invariant allows below the count.
+inline void refill(uint32_t &buffer, uint32_t &count, const uint8_t *&in) {
+    buffer |= load_be32(in) >> count;
+    in += (31 - count) >> 3;
+    count |= 24;
+}
+
+inline void drop(uint32_t &buffer, uint32_t &count, uint32_t n) {
+    buffer <<= n;
+    count -= n;
+}
+
+inline uint32_t walk(uint32_t &buffer, uint32_t &count, uint32_t value, uint32_t symbol_count) {
+    while (value >= symbol_count) {
+        value = buffer >> 31 ? state.one_branch[value] : state.zero_branch[value];
+        drop(buffer, count, 1);
+    }
+    return value;
+}
+
+inline void copy8(uint8_t *to, const uint8_t *from) {
+    uint8_t chunk[8];
+    memcpy(chunk, from, 8);
+    memcpy(to, chunk, 8);
+}
+
+// Copies a match that ends before the window's end, byte for byte as if copied one at a
+// time in order.
+//
+// The fast way copies 8-byte chunks, at least two, which may run up to 15 bytes past the
+// match; those bytes are saved first and put back after, since a later match may still
+// read them (they are the oldest bytes of the window). Chunks copy correctly when each one
+// reads only bytes that are final by then: the source lies ahead of the destination (or is
+// the destination itself), or at least 8 bytes behind it, which is when pos - from - 1,
+// taken unsigned, is 7 or more. A run of one repeated byte is a fill; everything else (short
+// repeats, and copies too close to the window's end for a chunk) goes one byte at a time.
+inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t length,
+                       uint32_t mask) {
+    uint8_t *to = window + pos;
+    uint32_t far_end = (from > pos ? from : pos) + length + 16;
+    if (far_end <= mask + 1) {
+        uint8_t saved[16];
+        memcpy(saved, to + length, 16);
+        if (pos - from - 1 >= 7) {
+            const uint8_t *source = window + from;
+            copy8(to, source);
+            copy8(to + 8, source + 8);
+            for (uint32_t k = 16; k < length; k += 8)
+                copy8(to + k, source + k);
+            memcpy(to + length, saved, 16);
+            return;
+        }
+        if (from + 1 == pos) {
+            uint8_t run[8];
+            memset(run, to[-1], 8);
+            for (uint32_t k = 0; k < length; k += 8)
+                memcpy(to + k, run, 8);
+            memcpy(to + length, saved, 16);
+            return;
+        }
+    }
+    while (length-- != 0) {
+        *to++ = window[from];
+        from = (from + 1) & mask;
+    }
+}
+
+} // namespace
+
+bool expand_fast_ready() {
+    return state.codes_left_in_block != 0 &&
+           state.window_pos + WINDOW_MARGIN <= state.window_size &&
+           bytes_left_in_block() > INPUT_MARGIN;
+}
+
+// Entry assumptions, from expand_fast_ready and kept by the loop's condition:
+//   - codes_left_in_block > 0: no block header comes up;
+//   - window_pos + 2 <= window_size: a literal never fills the window, and a match that
+//     would reach its end is handed back, decoded but not copied, so nothing leaves for the
+//     sink here and window_pos needs no wrap;
+//   - more than INPUT_MARGIN untaken bytes in the read block: refills stay inside it, and
+//     fewer than 16 bits are never left at its end, so no read of the archive is due;
+//   - produced_count < size_to_produce, tested before each symbol as the checked path does.
+// window_pos and produced_count advance together here, so one limit on window_pos, `stop`,
+// stands for both of the last two.
+// After a refill all 32 bits of the buffer are the stream's own (the 4 bytes loaded fill it
+// below the count), so a second literal whose code sits within the 12 bits after a first
+// one may be looked up without another refill.
+// On the way out refill_bits restores the bit input's invariant, reading the next block
+// exactly when a consume_bits after the last symbol would have, and so before the caller
+// copies a handed-back match, as the checked path does.
+uint32_t expand_fast(uint32_t *distance_out) {
+    uint32_t buffer = state.bit_buffer;
+    uint32_t count = state.bit_count;
+    const uint8_t *const in_start = state.read_buffer + state.read_index;
+    const uint8_t *in = in_start;
+    const uint8_t *const in_end = in_start + bytes_left_in_block() - INPUT_MARGIN;
+    uint8_t *const window = state.window;
+    const uint32_t mask = state.window_size - 1;
+    const uint32_t pos_start = state.window_pos;
+    uint32_t pos = pos_start;
+    const uint32_t room = state.window_size - 1 - pos;
+    const uint32_t left = state.size_to_produce - state.produced_count;
+    const uint32_t stop = pos + (left < room ? left : room);
+    uint32_t codes_left = state.codes_left_in_block;
+    const uint16_t *const lit_len_table = state.lit_len_table;
+    const uint16_t *const small_table = state.small_table;
+    const uint32_t position_symbols = state.position_symbols;
+    uint32_t pending = 0;
+
+    while (in < in_end && pos < stop && codes_left != 0) {
+        codes_left--;
+        refill(buffer, count, in);
+        uint32_t entry = lit_len_table[buffer >> (32 - LIT_LEN_TABLE_BITS)];
+        if (entry < LITERAL_ENTRIES) {
+            drop(buffer, count, entry_bits(entry));
+            window[pos++] = (uint8_t)entry_value(entry);
+            if (pos == stop || codes_left == 0)
+                break;
+            codes_left--;
+            entry = lit_len_table[buffer >> (32 - LIT_LEN_TABLE_BITS)];
+            if (entry < LITERAL_ENTRIES) {
+                drop(buffer, count, entry_bits(entry));
+                window[pos++] = (uint8_t)entry_value(entry);
+                continue;
+            }
+            refill(buffer, count, in);
+        }
+        drop(buffer, count, entry_bits(entry));
+        uint32_t symbol = walk(buffer, count, entry_value(entry), LIT_LEN_SYMBOLS);
+        if (symbol < FIRST_MATCH_SYMBOL) {
+            window[pos++] = (uint8_t)symbol;
+            continue;
+        }
+        uint32_t length = symbol - (FIRST_MATCH_SYMBOL - MIN_MATCH);
+
+        refill(buffer, count, in);
+        entry = small_table[buffer >> (32 - SMALL_TABLE_BITS)];
+        drop(buffer, count, entry_bits(entry));
+        uint32_t distance = walk(buffer, count, entry_value(entry), position_symbols);
+        if (distance > 1) {
+            uint32_t extra = distance - 1;
+            if (count < extra)
+                refill(buffer, count, in);
+            distance = (1u << extra) + (buffer >> (32 - extra));
+            drop(buffer, count, extra);
+        }
+
+        if (pos + length > mask) {
+            pending = length;
+            *distance_out = distance;
+            break;
+        }
+        copy_match(window, pos, (pos - distance - 1) & mask, length, mask);
+        pos += length;
+    }
+
+    uint32_t taken = (uint32_t)(in - in_start);
+    state.read_index += (int32_t)taken;
+    state.compressed_left -= taken;
+    state.bit_buffer = buffer;
+    state.bit_count = count;
+    state.window_pos = pos;
+    state.produced_count += pos - pos_start;
+    state.bytes_done += pos - pos_start;
+    state.codes_left_in_block = (uint16_t)codes_left;
+    refill_bits();
+    return pending;
+}
