@@ -1,0 +1,20 @@
+// Minimal level-2 LZH archives around encoder output, for the independent archivers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ArchiveMember {
+    std::string name;
+    char method; // '4' to '7'
+    std::vector<uint8_t> original;
+    std::vector<uint8_t> packed;
+};
+
+// The members, each a level-2 header (fixed part, header-CRC and file-name extended headers)
+// followed by its packed data, and the 0 byte that ends the archive.
+std::vector<uint8_t> make_archive(const std::vector<ArchiveMember> &members);
+
+// CRC-16/ARC, bit by bit.
+uint16_t slow_crc16(const uint8_t *data, size_t size);
