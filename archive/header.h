@@ -28,7 +28,9 @@ enum : uint32_t {
 
 enum { HEADER_READY, HEADER_END, HEADER_FAILED };
 
-inline uint16_t read_u16(const uint8_t *p) { return (uint16_t)(p[0] | p[1] << 8); }
+inline uint16_t read_u16(const uint8_t *p) {
+    return (uint16_t)(p[0] | p[1] << 8);
+}
 inline uint32_t read_u32(const uint8_t *p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }

@@ -17,8 +17,12 @@
 
 namespace {
 
-const uint8_t *header_field(uint32_t offset) { return state.header + offset; }
-uint32_t header_u32(uint32_t offset) { return read_u32(header_field(offset)); }
+const uint8_t *header_field(uint32_t offset) {
+    return state.header + offset;
+}
+uint32_t header_u32(uint32_t offset) {
+    return read_u32(header_field(offset));
+}
 
 // Seeks forward over the current member's data. The 64-bit distance has a high half
 // of 0, so every unsigned 32-bit size moves forward.
@@ -55,7 +59,9 @@ void fail_with(UINT message, const char *file) {
     state.failed = 1;
 }
 
-bool is_notice_member() { return state.member_path[0] == '!' && state.member_path[1] == 0; }
+bool is_notice_member() {
+    return state.member_path[0] == '!' && state.member_path[1] == 0;
+}
 
 // The notice member: its first block, captured as text, asked as a yes/no question.
 void show_notice() {
@@ -199,7 +205,8 @@ void apply_member_time(HANDLE file, uint32_t time_stamp) {
     fields.wMinute = (WORD)local->tm_min;
     fields.wSecond = (WORD)local->tm_sec;
     FILETIME local_time, utc_time;
-    if (SystemTimeToFileTime(&fields, &local_time) && LocalFileTimeToFileTime(&local_time, &utc_time))
+    if (SystemTimeToFileTime(&fields, &local_time) &&
+        LocalFileTimeToFileTime(&local_time, &utc_time))
         SetFileTime(file, nullptr, nullptr, &utc_time);
 }
 
@@ -209,15 +216,16 @@ int run_extraction(HWND owner, int mode) {
     state.bytes_done = 0;
     int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
 
-    state.archive_handle = CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    state.archive_handle =
+        CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state.archive_handle == INVALID_HANDLE_VALUE) {
         report_file_error(fetch_string(IDS_READ_ERROR), state.own_path);
         return 0;
     }
     LONG high = 0;
-    if (SetFilePointer(state.archive_handle, (LONG)state.config.archive_offset, &high, FILE_BEGIN) ==
-            INVALID_SET_FILE_POINTER &&
+    if (SetFilePointer(state.archive_handle, (LONG)state.config.archive_offset, &high,
+                       FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR) {
         CloseHandle(state.archive_handle);
         state.archive_handle = INVALID_HANDLE_VALUE;

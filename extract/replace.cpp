@@ -50,7 +50,9 @@ bool open_output() {
     return state.output_handle != INVALID_HANDLE_VALUE;
 }
 
-void delete_written_file() { DeleteFileA(replacing ? state.replace_path : state.output_path); }
+void delete_written_file() {
+    DeleteFileA(replacing ? state.replace_path : state.output_path);
+}
 
 void discard_output() {
     CloseHandle(state.output_handle);

@@ -34,7 +34,8 @@ class DriverTest : public ProgramTest {
         return std::string(bytes.begin(), bytes.end());
     }
     void answer_overwrite(int button) {
-        standin::queue_dialog_handler(IDD_OVERWRITE, [button](HWND dialog) { standin::press(dialog, button); });
+        standin::queue_dialog_handler(IDD_OVERWRITE,
+                                      [button](HWND dialog) { standin::press(dialog, button); });
     }
     size_t files_in(const std::string &host_folder) const {
         size_t n = 0;
@@ -156,11 +157,13 @@ TEST_F(DriverTest, DirectoriesTimesAndAttributes) {
     late.time_stamp = 0xF0000000u; // past 2038
     archive({dir, bare_dir, file, late});
     EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 1);
-    EXPECT_EQ(GetFileAttributesA("C:\\out\\docs"), (DWORD)(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(GetFileAttributesA("C:\\out\\docs"),
+              (DWORD)(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     struct stat st;
     ASSERT_EQ(stat(out("bare").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(GetFileAttributesA("C:\\out\\docs\\a.txt"), (DWORD)(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(GetFileAttributesA("C:\\out\\docs\\a.txt"),
+              (DWORD)(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
     ASSERT_EQ(stat(out("docs/a.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 0);
     ASSERT_EQ(stat(out("late.txt").c_str(), &st), 0);

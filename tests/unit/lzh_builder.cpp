@@ -45,28 +45,28 @@ std::vector<uint8_t> member_bytes(const TestMember &m) {
     uint32_t original = m.set_original ? m.original_size : (uint32_t)expanded.size();
     uint16_t data_crc = m.data_crc >= 0 ? (uint16_t)m.data_crc : reference_crc16(expanded);
     std::vector<uint8_t> h;
-    put16(h, 0);                      // header size, filled in below
+    put16(h, 0); // header size, filled in below
     h.insert(h.end(), m.method.begin(), m.method.begin() + 5);
     put32(h, (uint32_t)m.data.size()); // compressed size
-    put32(h, original);               // original size
-    put32(h, m.time_stamp);           // time stamp, seconds since 1970
-    h.push_back(m.attribute);         // MS-DOS attribute
-    h.push_back(2);                   // header level
-    put16(h, data_crc);               // CRC-16 of the expanded data
-    h.push_back('M');                 // os id
-    put16(h, 5);                      // size of the first extended header: the header CRC
-    h.push_back(0x00);                // header CRC: type, value, next size
+    put32(h, original);                // original size
+    put32(h, m.time_stamp);            // time stamp, seconds since 1970
+    h.push_back(m.attribute);          // MS-DOS attribute
+    h.push_back(2);                    // header level
+    put16(h, data_crc);                // CRC-16 of the expanded data
+    h.push_back('M');                  // os id
+    put16(h, 5);                       // size of the first extended header: the header CRC
+    h.push_back(0x00);                 // header CRC: type, value, next size
     size_t crc_at = h.size();
     put16(h, 0);
     put16(h, m.name.size() + 3);
-    h.push_back(0x01);                // file name
+    h.push_back(0x01); // file name
     h.insert(h.end(), m.name.begin(), m.name.end());
     if (!m.dir.empty()) {
         put16(h, m.dir.size() + 3);
-        h.push_back(0x02);            // directory name
+        h.push_back(0x02); // directory name
         h.insert(h.end(), m.dir.begin(), m.dir.end());
     }
-    put16(h, 0);                      // end of the chain
+    put16(h, 0); // end of the chain
     h[0] = (uint8_t)h.size();
     h[1] = (uint8_t)(h.size() >> 8);
     uint16_t header_crc = reference_crc16(h);

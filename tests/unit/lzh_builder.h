@@ -11,13 +11,13 @@ struct TestMember {
     std::string method = "-lh0-";
     std::string dir;  // directory name extended header, separators as given (e.g. "docs\xFF")
     std::string name; // file name extended header
-    std::vector<uint8_t> data;       // stored bytes (or compressed data for other methods)
-    uint32_t original_size = 0;      // taken from data for -lh0- unless set_original
+    std::vector<uint8_t> data;  // stored bytes (or compressed data for other methods)
+    uint32_t original_size = 0; // taken from data for -lh0- unless set_original
     bool set_original = false;
     uint32_t time_stamp = 0x5F000000;
     uint8_t attribute = 0x20;
-    int data_crc = -1;               // -1: the CRC of `original` (or of data for -lh0-)
-    std::vector<uint8_t> original;   // expanded bytes, for the CRC of compressed members
+    int data_crc = -1;             // -1: the CRC of `original` (or of data for -lh0-)
+    std::vector<uint8_t> original; // expanded bytes, for the CRC of compressed members
 };
 
 TestMember stored_file(const std::string &path, const std::string &content);

@@ -137,11 +137,11 @@ void write_file(const char *name, const Bytes &bytes) {
 int make_archive(int argc, char **argv) {
     std::ofstream out(argv[2], std::ios::binary);
     for (int i = 3; i < argc; i++) {
-        std::string spec = argv[i];
-        size_t start = spec.find(':') + 1, colon = spec.find(':', start);
-        std::string kind = spec.substr(0, start);
-        std::string path = unescape(spec.substr(start, colon - start));
-        std::string rest = colon == std::string::npos ? "" : spec.substr(colon + 1);
+        std::string entry = argv[i];
+        size_t start = entry.find(':') + 1, colon = entry.find(':', start);
+        std::string kind = entry.substr(0, start);
+        std::string path = unescape(entry.substr(start, colon - start));
+        std::string rest = colon == std::string::npos ? "" : entry.substr(colon + 1);
         Bytes bytes;
         if (kind == "file:" || kind == "rofile:") {
             bytes = member(path, to_cp932(unescape(rest)), kind == "file:" ? 0x20 : 0x21);

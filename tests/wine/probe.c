@@ -21,10 +21,9 @@ enum { OK_X = 10, OK_Y = 50, OK_W = 200, OK_H = 60 };
 
 static const char *g_out_path;
 
-static BOOL write_file(const char *path, const char *data, DWORD size)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+static BOOL write_file(const char *path, const char *data, DWORD size) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD written = 0;
     BOOL ok;
     if (file == INVALID_HANDLE_VALUE)
@@ -34,8 +33,7 @@ static BOOL write_file(const char *path, const char *data, DWORD size)
 }
 
 /* "MODE REST": splits off the mode word; REST loses surrounding quotes. */
-static char *split_argument(char *cmd)
-{
+static char *split_argument(char *cmd) {
     char *rest = cmd;
     size_t len;
     while (*rest && *rest != ' ')
@@ -53,21 +51,19 @@ static char *split_argument(char *cmd)
     return rest;
 }
 
-static int report_version(const char *path)
-{
+static int report_version(const char *path) {
     char text[16];
     int len = wsprintfA(text, "%08lX", (unsigned long)GetVersion());
     return write_file(path, text, (DWORD)len) ? 0 : 3;
 }
 
-static LRESULT CALLBACK input_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
-{
+static LRESULT CALLBACK input_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
-        CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
-                      10, 10, 400, 24, wnd, (HMENU)ID_EDIT, NULL, NULL);
-        CreateWindowA("BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                      OK_X, OK_Y, OK_W, OK_H, wnd, (HMENU)ID_OK, NULL, NULL);
+        CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 400,
+                      24, wnd, (HMENU)ID_EDIT, NULL, NULL);
+        CreateWindowA("BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, OK_X, OK_Y, OK_W, OK_H,
+                      wnd, (HMENU)ID_OK, NULL, NULL);
         return 0;
     case WM_SETFOCUS:
         /* Keys typed into the top-level window belong in the edit field. */
@@ -87,8 +83,7 @@ static LRESULT CALLBACK input_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(wnd, msg, wp, lp);
 }
 
-static int run_input_window(HINSTANCE inst, const char *path)
-{
+static int run_input_window(HINSTANCE inst, const char *path) {
     WNDCLASSA cls = {0};
     MSG msg;
     g_out_path = path;
@@ -98,8 +93,8 @@ static int run_input_window(HINSTANCE inst, const char *path)
     cls.lpszClassName = "KolvaneProbe";
     if (!RegisterClassA(&cls))
         return 3;
-    if (!CreateWindowA("KolvaneProbe", "入力テスト", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                       100, 100, 440, 160, NULL, NULL, inst, NULL))
+    if (!CreateWindowA("KolvaneProbe", "入力テスト", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                       440, 160, NULL, NULL, inst, NULL))
         return 3;
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -108,8 +103,7 @@ static int run_input_window(HINSTANCE inst, const char *path)
     return (int)msg.wParam;
 }
 
-int WINAPI WinMain(HINSTANCE inst, HINSTANCE prev, LPSTR cmd, int show)
-{
+int WINAPI WinMain(HINSTANCE inst, HINSTANCE prev, LPSTR cmd, int show) {
     char *arg;
     (void)prev;
     (void)show;
