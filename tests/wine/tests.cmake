@@ -16,3 +16,4 @@ kolvane_add_wine_test(wine_selftest selftest.sh)
 
 # Whole runs of the built stub as a self-extractor; it fails when the stub has not been built.
 kolvane_add_wine_test(wine_sfx_cases sfx-cases.sh ${KOLVANE_WIN_BUILD}/kolvane95.exe)
+kolvane_add_wine_test(wine_config_unreadable config-unreadable.sh ${KOLVANE_WIN_BUILD}/kolvane95.exe)
