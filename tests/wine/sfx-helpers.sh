@@ -140,8 +140,12 @@ dump() {
   local file=$work/dumps/$case_name-$1.txt
   mkdir -p "$work/dumps"
   rm -f "$file"
-  WINEDEBUG=-all timeout 300 wine "$tools/wintext.exe" "$(wine_path "$file")" \
-    </dev/null >/dev/null 2>&1
+  # Started like the program under test, whose WINE_PID and WINE_LOG are kept.
+  local program_pid=$WINE_PID program_log=$WINE_LOG
+  wine_start "$tools/wintext.exe" "$(wine_path "$file")"
+  wine_wait_exit 300 >/dev/null 2>&1
+  WINE_PID=$program_pid
+  WINE_LOG=$program_log
   [ -s "$file" ] || { echo "  wintext.exe wrote nothing to $file" >&2; return 1; }
   echo "$file"
 }

@@ -54,8 +54,8 @@ static BOOL CALLBACK list_control(HWND control, LPARAM top) {
             wsprintfW(text, L"%u", (unsigned)length);
         else
             lstrcpyW(text, L"?");
-    } else if (SendMessageTimeoutW(control, WM_GETTEXT, 1024, (LPARAM)text, SMTO_ABORTIFHUNG,
-                                   3000, &length)) {
+    } else if (SendMessageTimeoutW(control, WM_GETTEXT, 1024, (LPARAM)text, SMTO_ABORTIFHUNG, 3000,
+                                   &length)) {
         text[length < 1024 ? length : 1023] = 0;
     } else {
         lstrcpyW(text, L"?");
