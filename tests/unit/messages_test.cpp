@@ -1,4 +1,5 @@
 // The string table as the program sees it, and the one error box.
+#include "catalogue.h"
 #include "fixture.h"
 #include "resource.h"
 #include "startup/messages.h"
@@ -8,23 +9,7 @@ namespace {
 class MessagesTest : public ProgramTest {};
 
 TEST_F(MessagesTest, TableHoldsExactlyTheFourteenTexts) {
-    const std::pair<int, const char *> expected[] = {
-        {1, "Bad table (5)"},
-        {2, "読み込みｴﾗｰ"},
-        {3, "書き込みｴﾗｰ"},
-        {4, "書庫が壊れています"},
-        {5, "ﾍｯﾀﾞｰの内容が不正です"},
-        {6, "CRC ｴﾗｰ"},
-        {7, "Kolvane 95  Ver 1.1"},
-        {8, "ﾒﾓﾘが足りません"},
-        {9, "解凍中: %s"},
-        {10, "解凍先の同名ﾌｧｲﾙは上書きされます"},
-        {11, "ﾌｫﾙﾀﾞを選択してください"},
-        {13, "このﾌﾟﾛｸﾞﾗﾑは Windows95/NT3.51 以降の環境でなければ実行できません"},
-        {14, "ﾃﾞｨﾚｸﾄﾘの参照"},
-        {15, "ﾌﾙﾊﾟｽ名で指定してください"},
-    };
-    for (auto [id, text] : expected)
+    for (auto [id, text] : expected_catalogue)
         EXPECT_EQ(standin::to_utf8(fetch_string(id)), text) << "string " << id;
     EXPECT_STREQ(fetch_string(0), "");
     EXPECT_STREQ(fetch_string(12), "");

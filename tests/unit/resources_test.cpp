@@ -1,6 +1,7 @@
 // The compiled resource script against the tables it must reproduce: dialog templates
 // 101, 102 and 104 control by control, the string table, the icon and the version block,
 // all in Japanese.
+#include "catalogue.h"
 #include "standin.h"
 
 #include <gtest/gtest.h>
@@ -123,26 +124,8 @@ TEST(ResourcesTest, OnlyTheThreeDialogsExist) {
             << id;
 }
 
-// The catalogue as the message table lists it.
-const std::pair<int, const char *> catalogue[] = {
-    {1, "Bad table (5)"},
-    {2, "読み込みｴﾗｰ"},
-    {3, "書き込みｴﾗｰ"},
-    {4, "書庫が壊れています"},
-    {5, "ﾍｯﾀﾞｰの内容が不正です"},
-    {6, "CRC ｴﾗｰ"},
-    {7, "Kolvane 95  Ver 1.1"},
-    {8, "ﾒﾓﾘが足りません"},
-    {9, "解凍中: %s"},
-    {10, "解凍先の同名ﾌｧｲﾙは上書きされます"},
-    {11, "ﾌｫﾙﾀﾞを選択してください"},
-    {13, "このﾌﾟﾛｸﾞﾗﾑは Windows95/NT3.51 以降の環境でなければ実行できません"},
-    {14, "ﾃﾞｨﾚｸﾄﾘの参照"},
-    {15, "ﾌﾙﾊﾟｽ名で指定してください"},
-};
-
 TEST(ResourcesTest, CompiledStringTableHoldsTheCatalogue) {
-    for (const auto &[id, text] : catalogue)
+    for (const auto &[id, text] : expected_catalogue)
         EXPECT_EQ(standin::resource_string(id).value_or("<absent>"), text) << id;
     EXPECT_FALSE(standin::resource_string(0).has_value());
     EXPECT_FALSE(standin::resource_string(12).has_value());
@@ -152,7 +135,7 @@ TEST(ResourcesTest, CompiledStringTableHoldsTheCatalogue) {
 TEST(ResourcesTest, LoadStringGivesTheCatalogueInCodePage932) {
     standin::reset();
     char buffer[128];
-    for (const auto &[id, text] : catalogue) {
+    for (const auto &[id, text] : expected_catalogue) {
         int length = LoadStringA(GetModuleHandleA(nullptr), (UINT)id, buffer, sizeof buffer);
         EXPECT_EQ(std::string(buffer, (size_t)length), standin::to_cp932(text)) << id;
     }
