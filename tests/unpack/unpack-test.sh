@@ -25,12 +25,14 @@ run() {
     rc=$?
 }
 
-# on_terminal INPUT ARGS...: runs the binary on a pseudo-terminal fed with INPUT.
+# on_terminal INPUT ARGS...: runs the binary on a pseudo-terminal fed with INPUT. The
+# command is exec'd so the binary itself leads the terminal's process group: a shell
+# left in between (dash does not exec its last command) dies of Ctrl-C with code 130.
 on_terminal() {
     local input=$1 command
     shift
     printf -v command '%q ' "$unpack" "$@"
-    printf '%b' "$input" | script -qefc "$command" /dev/null >"$work/out" 2>&1
+    printf '%b' "$input" | script -qefc "exec $command" /dev/null >"$work/out" 2>&1
     rc=$?
 }
 
@@ -252,7 +254,7 @@ test_questions() {
     # hole in a sparse archive): Cancel is pressed and the run ends with exit code 3.
     local command
     printf -v command '%q ' "$unpack" -d "$work/d" "$exe"
-    { printf 'y\n' && sleep 2 && printf '\x03'; } | script -qefc "$command" /dev/null >"$work/out" 2>&1
+    { printf 'y\n' && sleep 2 && printf '\x03'; } | script -qefc "exec $command" /dev/null >"$work/out" 2>&1
     rc=$?
     expect_rc "Ctrl-C at the overwrite question" 3
     expect_text "Ctrl-C at the overwrite question" "$work/out" "interrupted"
