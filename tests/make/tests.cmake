@@ -7,3 +7,13 @@ foreach(group usage roundtrip refusals interrupted from_archive determinism)
       ${CMAKE_SOURCE_DIR}/build/win/kolvane95.exe)
   set_tests_properties(make.${group} PROPERTIES TIMEOUT 600)
 endforeach()
+
+# Compression of many files at once ahead of the archive writer.
+add_executable(pack_ahead_tests
+  tests/make/pack_ahead_test.cpp
+  tools/make/compress_file.cpp
+  tests/encoder/reference_decoder.cpp
+  tests/encoder/test_data.cpp)
+target_include_directories(pack_ahead_tests PRIVATE tools/make tests/encoder)
+target_link_libraries(pack_ahead_tests PRIVATE lzh_encoder GTest::gtest_main)
+gtest_discover_tests(pack_ahead_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

@@ -1,59 +1,17 @@
 #include "archive_writer.h"
+#include "compress_file.h"
+#include "input_file.h"
 #include "level2_header.h"
 #include "make_error.h"
 
 #include "crc16.h"
-#include "lzh_encoder.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <exception>
 #include <memory>
 
 namespace {
 
 constexpr uint64_t FOUR_GIB = uint64_t(1) << 32;
 constexpr size_t CHUNK = 1 << 20;
-
-// An open file for reading, closed when it goes out of scope.
-class Input {
-  public:
-    Input(const std::string &path, const std::string &shown) : shown_(shown) {
-        fd_ = open(path.c_str(), O_RDONLY);
-        if (fd_ < 0)
-            fail();
-    }
-    ~Input() { close(fd_); }
-    Input(const Input &) = delete;
-    Input &operator=(const Input &) = delete;
-
-    // Up to capacity bytes; 0 at the end. Throws on a read error.
-    size_t read(uint8_t *buffer, size_t capacity) {
-        ssize_t got;
-        do
-            got = ::read(fd_, buffer, capacity);
-        while (got < 0 && errno == EINTR);
-        if (got < 0)
-            fail();
-        return (size_t)got;
-    }
-
-    void seek(uint64_t offset) {
-        if (lseek(fd_, (off_t)offset, SEEK_SET) < 0)
-            fail();
-    }
-
-  private:
-    [[noreturn]] void fail() {
-        throw MakeError("\"" + shown_ + "\": cannot be read: " + strerror(errno));
-    }
-
-    int fd_;
-    std::string shown_;
-};
 
 MemberData store_file(OutputFile &out, const Member &member) {
     Input input(member.disk_path, member.shown);
@@ -72,54 +30,25 @@ MemberData store_file(OutputFile &out, const Member &member) {
     return data;
 }
 
-// Compresses the file into out. The compressed data is abandoned (and the file stored
-// instead) as soon as it reaches the size the file had when it was scanned.
+// Compresses the file into out as it is read; when that does not pay, the compressed data
+// is dropped and the file stored instead.
 MemberData pack_file(OutputFile &out, const Member &member, char method) {
-    uint64_t start = out.position();
-    if (method != '0' && member.size > 0) {
-        Input input(member.disk_path, member.shown);
-        uint64_t written = 0;
-        bool no_gain = false;
-        std::exception_ptr failure;
-        auto read = [&](uint8_t *buffer, size_t capacity, size_t &got) {
-            try {
-                got = input.read(buffer, capacity);
-                return true;
-            } catch (...) {
-                failure = std::current_exception();
-                return false;
-            }
-        };
-        auto write = [&](const uint8_t *bytes, size_t size) {
-            if (written + size >= member.size) {
-                no_gain = true;
-                return false;
-            }
-            try {
-                out.write(bytes, size);
-                written += size;
-                return true;
-            } catch (...) {
-                failure = std::current_exception();
-                return false;
-            }
-        };
-        LzhEncodeResult result = lzh_encode_stream(method, read, write);
-        if (failure)
-            std::rethrow_exception(failure);
-        if (result.ok && !no_gain && result.original_size < FOUR_GIB &&
-            result.compressed_size < result.original_size) {
-            MemberData data;
-            data.method = method;
-            data.compressed_size = (uint32_t)result.compressed_size;
-            data.original_size = (uint32_t)result.original_size;
-            data.crc = result.crc;
-            return data;
-        }
-        out.seek(start);
-        out.truncate_here();
-    }
+    const uint64_t start = out.position();
+    MemberData data;
+    auto sink = [&out](const uint8_t *bytes, size_t size) { out.write(bytes, size); };
+    if (method != '0' && member.size > 0 && compress_file(member, method, sink, data))
+        return data;
+    out.seek(start);
+    out.truncate_here();
     return store_file(out, member);
+}
+
+// Writes the data of a file that ahead compressed (or found not worth compressing).
+MemberData write_packed(OutputFile &out, const Member &member, PackAhead::Result result) {
+    if (!result.packed)
+        return store_file(out, member);
+    out.write(result.bytes.data(), result.bytes.size());
+    return result.data;
 }
 
 MemberData copy_member(OutputFile &out, const Member &member, Input &source) {
@@ -141,7 +70,7 @@ MemberData copy_member(OutputFile &out, const Member &member, Input &source) {
 }
 
 MemberData write_data(OutputFile &out, const Member &member, const WriteSettings &settings,
-                      std::unique_ptr<Input> &source) {
+                      PackAhead &ahead, size_t index, std::unique_ptr<Input> &source) {
     MemberData data;
     switch (member.source) {
     case MemberSource::Directory:
@@ -153,7 +82,8 @@ MemberData write_data(OutputFile &out, const Member &member, const WriteSettings
         data.crc = lzh::crc16_update(0, (const uint8_t *)member.text.data(), member.text.size());
         break;
     case MemberSource::File:
-        data = pack_file(out, member, settings.method);
+        data = ahead.takes(index) ? write_packed(out, member, ahead.result(index))
+                                  : pack_file(out, member, settings.method);
         break;
     case MemberSource::Copied:
         if (!source)
@@ -171,12 +101,14 @@ ArchiveSummary write_members(OutputFile &out, const std::vector<Member> &members
     ArchiveSummary summary;
     uint64_t archive_start = out.position();
     std::unique_ptr<Input> source;
-    for (const Member &member : members) {
+    PackAhead ahead(members, settings.method);
+    for (size_t index = 0; index < members.size(); ++index) {
+        const Member &member = members[index];
         uint64_t header_at = out.position();
         MemberData placeholder;
         std::vector<uint8_t> header = level2_header(member, placeholder);
         out.write(header.data(), header.size());
-        MemberData data = write_data(out, member, settings, source);
+        MemberData data = write_data(out, member, settings, ahead, index, source);
         uint64_t end = out.position();
         header = level2_header(member, data);
         out.seek(header_at);
