@@ -3,6 +3,7 @@
 #include "block_writer.h"
 #include "huffman.h"
 #include "lz_parse.h"
+#include "crc16.h"
 #include "lzh_encoder.h"
 #include "reference_decoder.h"
 #include "test_archive.h"
@@ -202,6 +203,20 @@ TEST(Crc, KnownValues) {
         },
         [](const uint8_t *, size_t) { return true; });
     EXPECT_EQ(res.crc, 0xBB3D);
+}
+
+// The word-at-a-time CRC against the bit-serial one: every length, start alignment and
+// split point, so both the eight-byte steps and the single-byte tail are covered.
+TEST(Crc, AnySplitAndAlignmentMatchesBitwise) {
+    const std::vector<uint8_t> data = random_bytes(80, 7);
+    for (size_t start = 0; start < 8; ++start)
+        for (size_t n = 0; start + n <= data.size(); ++n)
+            for (size_t split = 0; split <= n; split += 5) {
+                const uint8_t *p = data.data() + start;
+                const uint16_t crc =
+                    lzh::crc16_update(lzh::crc16_update(0, p, split), p + split, n - split);
+                ASSERT_EQ(crc, slow_crc16(p, n)) << start << " " << n << " " << split;
+            }
 }
 
 // Cost and depth of an unrestricted Huffman code for freq, by merging the two lightest.
