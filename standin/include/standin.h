@@ -114,6 +114,11 @@ struct DialogRecord {
     std::string failure; // empty when the dialog was created and ended by EndDialog
 };
 std::vector<DialogRecord> &dialogs();
+// Whether an ended dialog's windows stay readable until reset() (the default, for tests).
+// Without, they are freed as the dialog returns, as the platform destroys them: handles to
+// them stop being windows, messages still posted to them are dropped and their records
+// hold no window, so a long run of dialogs keeps only its small records.
+void set_keep_ended_dialogs(bool keep);
 // The innermost dialog still running, or nullptr.
 HWND active_dialog();
 bool dialog_is_open(HWND dialog); // created and EndDialog not yet called

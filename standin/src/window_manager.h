@@ -21,8 +21,9 @@ using WindowProcedure = std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)>;
 
 } // namespace standin
 
-// One window: a dialog or one of its controls. Windows live until reset(), so handles stay
-// valid for the readers after a dialog has ended; `destroyed` marks the ended ones.
+// One window: a dialog or one of its controls. Windows live until reset() unless freed
+// (set_keep_ended_dialogs), so handles stay valid for the readers after a dialog has ended;
+// `destroyed` marks the ended ones.
 struct StandinWindow {
     standin::ControlKind kind = standin::ControlKind::Dialog;
     StandinWindow *parent = nullptr; // the dialog of a control
@@ -60,6 +61,8 @@ bool is_enabled(const StandinWindow *window);
 bool is_visible(const StandinWindow *window);
 void set_focus(StandinWindow *window);
 StandinWindow *focus_window();
+// Frees a dialog and its controls; their handles stop being windows.
+void free_dialog(StandinWindow *dialog);
 void reset_windows();
 
 // ---- windows_messages.cpp: sending, the queue and the idle handler
@@ -69,6 +72,7 @@ INT_PTR dialog_defaults(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 // Delivers the messages posted so far, as a modal loop does between two inputs (skipped
 // while the idle handler runs: the program's own loop is draining the queue then).
 void deliver_posted_messages();
+void drop_messages_for(const StandinWindow *window);
 void reset_queue();
 
 // ---- windows_resources.cpp

@@ -52,6 +52,19 @@ StandinWindow *focus_window() {
     return focus;
 }
 
+void free_dialog(StandinWindow *dialog) {
+    std::unordered_set<StandinWindow *> gone(dialog->controls.begin(), dialog->controls.end());
+    gone.insert(dialog);
+    for (StandinWindow *w : gone) {
+        known.erase(w);
+        drop_messages_for(w);
+        if (focus == w)
+            focus = nullptr;
+    }
+    std::erase_if(
+        windows, [&](const std::unique_ptr<StandinWindow> &w) { return gone.count(w.get()) != 0; });
+}
+
 void reset_windows() {
     focus = nullptr;
     known.clear();

@@ -16,6 +16,7 @@ std::function<void(HWND, int)> default_handler;
 std::vector<standin::DialogRecord> records;
 std::vector<StandinWindow *> running; // innermost last
 bool common_controls = false;
+bool keep_ended = true;
 
 // The first control class of the template that the platform would not know; "" if none.
 std::string unregistered_class(const standin::DialogTemplate &t) {
@@ -148,7 +149,12 @@ INT_PTR run_modal_dialog(int template_id, HWND owner, WindowProcedure procedure,
     StandinWindow *focus = focus_window();
     if (!focus || focus == d || focus->parent == d)
         set_focus(saved_focus && !saved_focus->destroyed ? saved_focus : nullptr);
-    return d->result;
+    const INT_PTR result = d->result;
+    if (!keep_ended) {
+        records[index].window = nullptr;
+        free_dialog(d);
+    }
+    return result;
 }
 
 StandinWindow *open_dialog_of(HWND dialog) {
@@ -183,7 +189,12 @@ bool common_controls_initialised() {
     return common_controls;
 }
 
+void set_keep_ended_dialogs(bool keep) {
+    keep_ended = keep;
+}
+
 void reset_modal_dialogs() {
+    keep_ended = true;
     handlers.clear();
     default_handler = nullptr;
     records.clear();

@@ -124,6 +124,10 @@ void deliver_posted_messages() {
     }
 }
 
+void drop_messages_for(const StandinWindow *window) {
+    std::erase_if(queue, [window](const MSG &msg) { return msg.hwnd == window; });
+}
+
 void set_idle_handler(std::function<void()> handler) {
     idle_handler = std::move(handler);
 }

@@ -163,6 +163,55 @@ TEST_F(WindowsTest, NestedDialogsAndBoxesKnowTheirOwners) {
     EXPECT_EQ(standin::message_boxes()[0].owner, inner);
 }
 
+// Without keeping, a dialog that returns is gone at once: its handle and its controls'
+// handles stop being windows, its record keeps the rest, and its owner is untouched.
+TEST_F(WindowsTest, EndedDialogsAreFreedWhenNotKept) {
+    standin::set_keep_ended_dialogs(false);
+    HWND outer = nullptr, inner = nullptr, inner_button = nullptr;
+    on_command = [&](HWND d, int id) {
+        if (d == outer && id == 1004) {
+            for (int i = 0; i < 3; ++i)
+                show(104, d);
+            return (INT_PTR)FALSE;
+        }
+        EndDialog(d, id);
+        return (INT_PTR)TRUE;
+    };
+    standin::queue_dialog_handler(101, [&](HWND d) {
+        outer = d;
+        EXPECT_TRUE(standin::press(d, 1004));
+        EXPECT_EQ(GetDlgItem(inner, IDNO), nullptr);
+        EXPECT_FALSE(SetWindowTextA(inner, "gone"));
+        EXPECT_FALSE(SetWindowTextA(inner_button, "gone"));
+        EXPECT_FALSE(PostMessageA(inner, WM_USER, 0, 0));
+        EXPECT_TRUE(IsWindowEnabled(d));
+        EXPECT_EQ(standin::focused_control_id(d), 1004);
+        EXPECT_TRUE(SetWindowTextA(d, "outer"));
+        EXPECT_TRUE(standin::press(d, IDOK));
+    });
+    for (int i = 0; i < 3; ++i)
+        standin::queue_dialog_handler(104, [&](HWND d) {
+            inner = d;
+            inner_button = GetDlgItem(d, IDNO);
+            SetWindowTextA(d, "inner");
+            EXPECT_TRUE(standin::press(d, IDNO));
+        });
+    EXPECT_EQ(show(101), IDOK);
+    EXPECT_EQ(GetDlgItem(outer, IDOK), nullptr);
+    ASSERT_EQ(standin::dialogs().size(), 4u);
+    for (const standin::DialogRecord &record : standin::dialogs()) {
+        EXPECT_EQ(record.window, nullptr);
+        EXPECT_EQ(record.caption, record.template_id == 101 ? "outer" : "inner");
+        EXPECT_EQ(record.result, record.template_id == 101 ? IDOK : IDNO);
+    }
+
+    standin::reset(); // keeps ended dialogs again
+    InitCommonControls();
+    standin::queue_dialog_handler(104, [](HWND d) { EndDialog(d, IDYES); });
+    EXPECT_EQ(show(104), IDYES);
+    EXPECT_NE(GetDlgItem(standin::dialogs()[0].window, IDNO), nullptr);
+}
+
 // ---- the user's actions ---------------------------------------------------------------
 
 TEST_F(WindowsTest, DisabledHiddenOrMissingControlsIgnorePresses) {

@@ -250,6 +250,19 @@ test_questions() {
     expect_rc "replaced on the terminal" 0
     expect_text "replaced on the terminal" "$work/d/docs/a.txt" "text a"
 
+    # Every existing file is one overwrite question; the memory they take does not add up.
+    local members=() i
+    for ((i = 0; i < 3000; i++)); do members+=("file:many/f$i:x"); done
+    "$craft" lzh "$work/many.lzh" "${members[@]}" || fail "craft"
+    mkdir "$work/m"
+    run -d "$work/m" "$work/many.lzh"
+    expect_rc "3000 new files" 0
+    /usr/bin/time -f %M -o "$work/peak" "$unpack" -y -d "$work/m" "$work/many.lzh" \
+        >"$work/out" 2>"$work/err" </dev/null
+    rc=$?
+    expect_rc "3000 overwrite questions" 0
+    (($(cat "$work/peak") <= 4096)) || fail "3000 overwrite questions: peak $(cat "$work/peak") KiB"
+
     # Ctrl-C at a question, and SIGINT in the middle of a long member (4 GiB of zeros, a
     # hole in a sparse archive): Cancel is pressed and the run ends with exit code 3.
     local command

@@ -110,6 +110,7 @@ void summarise(const Input &input, const Options &options, const Plan &plan) {
 
 int run_main_dialog(const Options &options) {
     enable_progress(!options.quiet);
+    standin::set_keep_ended_dialogs(false); // one overwrite question per existing file
     standin::set_default_dialog_handler(on_dialog);
     standin::set_idle_handler(on_idle);
     INT_PTR shown = show_main_dialog();
