@@ -345,8 +345,9 @@ TEST_F(BlocksTest, EncodedBlocksDecodeSymbolForSymbol) {
         start_block_decoder((uint8_t)method);
         for (size_t i = 0; i < all.size(); i++) {
             ASSERT_EQ(decode_lit_len(), all[i].lit_len) << i;
-            if (all[i].lit_len >= 256)
+            if (all[i].lit_len >= 256) {
                 ASSERT_EQ(decode_distance(), all[i].distance) << i;
+            }
         }
         EXPECT_EQ(take_bits(8), 0x77);
         DecodeTest::TearDown();
