@@ -1,0 +1,95 @@
+// Fuzz target: whole runs of the extraction driver over any archive, as the self-extractor
+// makes them: the notice pass, then, when it lets the run go on, the extraction pass.
+//
+// Input: byte 0 holds the configuration flags (bit 0 restore attributes, bit 1 overwrite
+// without asking); the rest is the archive. The destination is a null drive, so members of
+// any size cost only their decoding, and writes fail after 4 MiB so every run ends quickly.
+// Besides the sanitizers' own checks: both passes close every handle they open, a failed
+// pass has said why in a message box, and a pass that succeeds shows nothing but the notice.
+#include "extract/driver.h"
+#include "startup/state.h"
+
+#include "standin.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string folder; // holds the self-extractor, C:\sfx.exe
+int descriptor = -1;
+
+void remove_folder() {
+    unlink((folder + "/sfx.exe").c_str());
+    rmdir(folder.c_str());
+}
+
+void require(bool condition) {
+    if (!condition)
+        abort();
+}
+
+// Message boxes other than the notice's yes/no question.
+size_t complaints() {
+    size_t n = 0;
+    for (const standin::MessageBoxRecord &box : standin::message_boxes())
+        n += (box.style & MB_YESNO) != MB_YESNO;
+    return n;
+}
+
+void check_pass(int result) {
+    require(state.archive_handle == INVALID_HANDLE_VALUE);
+    require(state.output_handle == INVALID_HANDLE_VALUE);
+    require(result == (state.failed ? 0 : 1));
+    require(result ? complaints() == 0 : complaints() >= 1);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    char name[64];
+    snprintf(name, sizeof name, "%s/kolvane-fuzz-XXXXXX",
+             access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+    if (!mkdtemp(name))
+        abort();
+    folder = name;
+    descriptor = open((folder + "/sfx.exe").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        abort();
+    atexit(remove_folder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1)
+        return 0;
+    if (ftruncate(descriptor, 0) != 0 ||
+        pwrite(descriptor, data + 1, size - 1, 0) != (ssize_t)(size - 1))
+        abort();
+
+    standin::reset();
+    standin::map_drive('C', folder);
+    standin::map_null_drive('N');
+    standin::fail_writes_after(4u << 20, false);
+    memset(&state, 0, sizeof state);
+    lstrcpynA(state.own_path, "C:\\sfx.exe", PATH_SIZE);
+    lstrcpynA(state.destination_folder, "N:\\out", DESTINATION_SIZE);
+    lstrcpynA(state.config.title, "fuzz", sizeof state.config.title);
+    state.config.flags = data[0] & (SFX_RESTORE_ATTRIBUTES | SFX_OVERWRITE_WITHOUT_ASKING);
+    state.config.total_size_low = 1u << 20;
+    state.instance = GetModuleHandleA(nullptr);
+    state.archive_handle = INVALID_HANDLE_VALUE;
+    state.output_handle = INVALID_HANDLE_VALUE;
+
+    int result = run_extraction(nullptr, MODE_NOTICE);
+    check_pass(result);
+    if (!result)
+        return 0;
+    standin::message_boxes().clear();
+    check_pass(run_extraction(nullptr, MODE_EXTRACT));
+    return 0;
+}
