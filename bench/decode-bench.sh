@@ -16,17 +16,7 @@ work=$(mktemp -d /tmp/decode-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus"
 
-# Copies files from a list until `budget` bytes are taken, under flattened unique names.
-take() {
-    local budget=$1 prefix=$2 used=0 n=0 f size
-    while IFS= read -r f; do
-        size=$(stat -c %s "$f")
-        (( size <= budget - used )) || continue
-        cp "$f" "$work/corpus/$prefix$((n++))_$(basename "$f")"
-        used=$((used + size))
-        (( used < budget * 98 / 100 )) || break
-    done
-}
+source "$root/bench/corpus.sh"
 part=$((corpus_mb * 1024 * 1024 / 4))
 find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>/dev/null |
     sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
@@ -34,9 +24,9 @@ find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>
 find /usr/share -type f \( -name '*.py' -o -name '*.txt' -o -name '*.xml' -o -name '*.html' \) \
     -print0 2>/dev/null | sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
     (cd "$work/corpus" && split -b 2M - share_) || true
-find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$part" bin
+find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$work/corpus" "$part" bin
 find /usr/lib/x86_64-linux-gnu /usr/lib -maxdepth 1 -type f -name '*.so*' -size +20k \
-    2>/dev/null | sort -u | take "$part" lib
+    2>/dev/null | sort -u | take "$work/corpus" "$part" lib
 
 files=("$work"/corpus/*)
 total=$(cat "${files[@]}" | wc -c)

@@ -16,26 +16,16 @@ work=$(mktemp -d /tmp/encoder-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus"
 
-# Copies files from a list until `budget` bytes are taken, under flattened unique names.
-take() {
-    local budget=$1 prefix=$2 used=0 n=0 f size
-    while IFS= read -r f; do
-        size=$(stat -c %s "$f")
-        (( size <= budget - used )) || continue
-        cp "$f" "$work/corpus/$prefix$((n++))_$(basename "$f")"
-        used=$((used + size))
-        (( used < budget * 98 / 100 )) || break
-    done
-}
+source "$root/bench/corpus.sh"
 part=$((corpus_mb * 1024 * 1024 / 4))
 # Text in pieces of 1 MiB (documentation) and 2 MiB (change logs); binaries as they are.
-find /usr/share/doc -type f ! -name '*.gz' -print0 2>/dev/null | sort -z | xargs -0 cat |
+find /usr/share/doc -type f ! -name '*.gz' -print0 2>/dev/null | sort -z | xargs -0 cat 2>/dev/null |
     head -c "$part" | (cd "$work/corpus" && split -b 1M - doc_) || true # cat ends on SIGPIPE
 find /usr/share/doc -type f -name '*.gz' -print0 2>/dev/null | sort -z | xargs -0 zcat 2>/dev/null |
     head -c "$part" | (cd "$work/corpus" && split -b 2M - log_) || true
-find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$part" bin
+find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$work/corpus" "$part" bin
 find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -name '*.so*' -size +20k 2>/dev/null | sort |
-    take "$part" lib
+    take "$work/corpus" "$part" lib
 
 files=("$work"/corpus/*)
 echo "corpus: ${#files[@]} files, $(cat "${files[@]}" | wc -c) bytes"
