@@ -3,6 +3,8 @@
 
 #include "lzh_encoder.h"
 
+#include <system_error>
+
 namespace {
 
 constexpr uint64_t FOUR_GIB = uint64_t(1) << 32;
@@ -63,8 +65,16 @@ PackAhead::PackAhead(const std::vector<Member> &members, char method, PackLimits
                          members[i].size <= limits.largest;
     while (next_ < jobs_.size() && !jobs_[next_].taken)
         ++next_;
-    for (unsigned i = 0; i < limits.workers; ++i)
-        workers_.emplace_back([this] { work(); });
+    // A system that refuses more threads gets the work done by those it gave; with none,
+    // the writer compresses every file itself.
+    try {
+        for (unsigned i = 0; i < limits.workers; ++i)
+            workers_.emplace_back([this] { work(); });
+    } catch (const std::system_error &) {
+        if (workers_.empty())
+            for (Job &job : jobs_)
+                job.taken = false;
+    }
 }
 
 PackAhead::~PackAhead() {

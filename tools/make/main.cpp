@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace {
 
@@ -88,6 +89,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "kolvane-make: %s\n", error.what());
     } catch (const std::bad_alloc &) {
         fprintf(stderr, "kolvane-make: out of memory\n");
+    } catch (const std::system_error &error) { // no thread could be started
+        fprintf(stderr, "kolvane-make: %s\n", error.what());
     }
     return EXIT_REFUSED;
 }
