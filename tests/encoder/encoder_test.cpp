@@ -131,32 +131,37 @@ TEST(Blocks, ChangingStatisticsGetTheirOwnBlocks) {
     EXPECT_LE(whole.size(), pa.size() + pb.size() + pc.size() + 160);
 }
 
-TEST(Stream, PiecewiseReadsGiveTheSameBytesAndTheCrc) {
+// Neither the way the data arrives nor the second thread changes a byte of the output.
+TEST(Stream, PiecewiseReadsAndOneThreadGiveTheSameBytesAndTheCrc) {
     const std::vector<uint8_t> data = concat({text_like(700000, 31), random_bytes(50000, 32)});
     std::vector<uint8_t> whole;
     ASSERT_TRUE(lzh_encode('6', data.data(), data.size(), whole));
 
-    size_t taken = 0;
-    uint32_t step = 1;
-    std::vector<uint8_t> streamed;
-    const LzhEncodeResult res = lzh_encode_stream(
-        '6',
-        [&](uint8_t *buf, size_t cap, size_t &got) {
-            step = step * 1103515245u + 12345u;
-            got = std::min({cap, data.size() - taken, size_t(1 + (step >> 16) % 5000)});
-            std::copy_n(data.data() + taken, got, buf);
-            taken += got;
-            return true;
-        },
-        [&](const uint8_t *p, size_t n) {
-            streamed.insert(streamed.end(), p, p + n);
-            return true;
-        });
-    EXPECT_TRUE(res.ok);
-    EXPECT_EQ(streamed, whole);
-    EXPECT_EQ(res.original_size, data.size());
-    EXPECT_EQ(res.compressed_size, streamed.size());
-    EXPECT_EQ(res.crc, slow_crc16(data.data(), data.size()));
+    for (bool pipelined : {true, false}) {
+        SCOPED_TRACE(pipelined);
+        size_t taken = 0;
+        uint32_t step = 1;
+        std::vector<uint8_t> streamed;
+        const LzhEncodeResult res = lzh_encode_stream(
+            '6',
+            [&](uint8_t *buf, size_t cap, size_t &got) {
+                step = step * 1103515245u + 12345u;
+                got = std::min({cap, data.size() - taken, size_t(1 + (step >> 16) % 5000)});
+                std::copy_n(data.data() + taken, got, buf);
+                taken += got;
+                return true;
+            },
+            [&](const uint8_t *p, size_t n) {
+                streamed.insert(streamed.end(), p, p + n);
+                return true;
+            },
+            pipelined);
+        EXPECT_TRUE(res.ok);
+        EXPECT_EQ(streamed, whole);
+        EXPECT_EQ(res.original_size, data.size());
+        EXPECT_EQ(res.compressed_size, streamed.size());
+        EXPECT_EQ(res.crc, slow_crc16(data.data(), data.size()));
+    }
 }
 
 TEST(Stream, FailuresAreReported) {

@@ -180,7 +180,8 @@ bool drain(Encoder &e, const LzhWriteFn &write, uint64_t &written) {
 
 } // namespace
 
-LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write) {
+LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
+                                  bool pipelined) {
     LzhEncodeResult result;
     Encoder e;
     if (!method_params(method, e.params))
@@ -205,10 +206,12 @@ LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhW
             next_end = collect_matches(e, *next);
         } else {
             std::jthread finder;
-            if (e.scan < e.fill)
+            if (e.scan < e.fill && pipelined)
                 finder =
                     std::jthread([&e, next, &next_end] { next_end = collect_matches(e, *next); });
             encode_chunk(e, *waiting);
+            if (e.scan < e.fill && !pipelined)
+                next_end = collect_matches(e, *next);
         }
         if (!drain(e, write, result.compressed_size))
             return result;

@@ -14,8 +14,8 @@ struct Abandoned {};
 
 } // namespace
 
-bool compress_file(const Member &member, char method, const CompressedSink &sink,
-                   MemberData &data) {
+bool compress_file(const Member &member, char method, const CompressedSink &sink, MemberData &data,
+                   bool pipelined) {
     Input input(member.disk_path, member.shown);
     uint64_t written = 0;
     bool no_gain = false;
@@ -43,7 +43,7 @@ bool compress_file(const Member &member, char method, const CompressedSink &sink
             return false;
         }
     };
-    LzhEncodeResult result = lzh_encode_stream(method, read, write);
+    LzhEncodeResult result = lzh_encode_stream(method, read, write, pipelined);
     if (failure)
         std::rethrow_exception(failure);
     if (!result.ok || no_gain || result.original_size >= FOUR_GIB ||
@@ -113,7 +113,8 @@ void PackAhead::work() {
                     throw Abandoned{};
                 result.bytes.insert(result.bytes.end(), bytes, bytes + size);
             };
-            result.packed = compress_file(members_[index], method_, keep, result.data);
+            // The workers keep the processors busy already: one thread each.
+            result.packed = compress_file(members_[index], method_, keep, result.data, false);
         } catch (...) {
             failure = std::current_exception();
         }
