@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <queue>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -162,6 +163,33 @@ TEST(Stream, PiecewiseReadsAndOneThreadGiveTheSameBytesAndTheCrc) {
         EXPECT_EQ(res.compressed_size, streamed.size());
         EXPECT_EQ(res.crc, slow_crc16(data.data(), data.size()));
     }
+}
+
+// A thread reuses its buffers from run to run: what an earlier run left in them, whatever
+// its method and however it ended, must not show in the next one's output.
+TEST(Stream, EarlierRunsOnTheThreadLeaveNoTrace) {
+    const std::vector<uint8_t> data = concat({text_like(400000, 51), record_like(200000, 52)});
+    std::vector<uint8_t> fresh;
+    std::thread([&] { ASSERT_TRUE(lzh_encode('7', data.data(), data.size(), fresh)); }).join();
+
+    std::vector<uint8_t> other, again;
+    const std::vector<uint8_t> before = random_bytes(300000, 53);
+    ASSERT_TRUE(lzh_encode('5', before.data(), before.size(), other));
+    size_t taken = 0;
+    const LzhReadFn read = [&](uint8_t *buf, size_t cap, size_t &got) {
+        got = std::min(cap, before.size() - taken);
+        std::copy_n(before.data() + taken, got, buf);
+        taken += got;
+        return true;
+    };
+    size_t written = 0;
+    const LzhWriteFn stop_midway = [&](const uint8_t *, size_t n) {
+        written += n;
+        return written < 1000;
+    };
+    ASSERT_FALSE(lzh_encode_stream('7', read, stop_midway, false).ok);
+    ASSERT_TRUE(lzh_encode('7', data.data(), data.size(), again));
+    EXPECT_EQ(again, fresh);
 }
 
 TEST(Stream, FailuresAreReported) {

@@ -63,6 +63,46 @@ struct Encoder {
     uint64_t original_size = 0;
 };
 
+// Each thread keeps the Encoder of its last run for its next one: a builder packing many
+// files would otherwise get its ~10 MiB of buffers as fresh pages from the system for each.
+// A run takes it over (or makes one) and gives it back however the run ends.
+std::unique_ptr<Encoder> &spare_encoder() {
+    static thread_local std::unique_ptr<Encoder> spare;
+    return spare;
+}
+
+struct EncoderLease {
+    std::unique_ptr<Encoder> encoder;
+    EncoderLease()
+        : encoder(spare_encoder() ? std::move(spare_encoder()) : std::make_unique<Encoder>()) {}
+    ~EncoderLease() { spare_encoder() = std::move(encoder); }
+    EncoderLease(const EncoderLease &) = delete;
+    EncoderLease &operator=(const EncoderLease &) = delete;
+};
+
+// Sets e up for a run with params, keeping the buffers it has when they fit.
+void start_run(Encoder &e, const MethodParams &params) {
+    e.params = params;
+    e.window = int32_t(1) << params.window_bits;
+    // Neither buffer is cleared: pages that small inputs never reach are never touched.
+    const size_t buf_size = 2 * size_t(e.window) + 2 * kChunk + kMaxMatch + kReadStep + kPadding;
+    if (e.buf_size != buf_size) {
+        e.buf.reset(new uint8_t[buf_size]);
+        e.buf_size = buf_size;
+    }
+    for (MatchCache &c : e.caches)
+        if (!c.matches)
+            c.matches.reset(new Match[kMatchCacheLimit + kMaxMatch]);
+    init_match_finder(e.mf, params.window_bits);
+    e.scan = e.fill = 0;
+    e.at_end = false;
+    e.out.out.clear();
+    e.out.bits = 0;
+    e.out.count = 0;
+    e.crc = 0;
+    e.original_size = 0;
+}
+
 // Moves the buffer down when it can, keeping the waiting chunk (if any) and one window before
 // it, then reads until a chunk and its read-ahead are in or the data ends.
 bool refill(Encoder &e, const LzhReadFn &read, MatchCache *waiting) {
@@ -183,16 +223,12 @@ bool drain(Encoder &e, const LzhWriteFn &write, uint64_t &written) {
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
                                   bool pipelined) {
     LzhEncodeResult result;
-    Encoder e;
-    if (!method_params(method, e.params))
+    MethodParams params;
+    if (!method_params(method, params))
         return result;
-    e.window = int32_t(1) << e.params.window_bits;
-    // Neither buffer is cleared: pages that small inputs never reach are never touched.
-    e.buf_size = 2 * size_t(e.window) + 2 * kChunk + kMaxMatch + kReadStep + kPadding;
-    e.buf.reset(new uint8_t[e.buf_size]);
-    for (MatchCache &c : e.caches)
-        c.matches.reset(new Match[kMatchCacheLimit + kMaxMatch]);
-    init_match_finder(e.mf, e.params.window_bits);
+    EncoderLease lease;
+    Encoder &e = *lease.encoder;
+    start_run(e, params);
 
     MatchCache *waiting = nullptr; // the chunk whose matches are found but not yet parsed
     for (;;) {

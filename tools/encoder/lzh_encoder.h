@@ -22,11 +22,11 @@ using LzhWriteFn = std::function<bool(const uint8_t *data, size_t size)>;
 
 // Compresses everything read delivers with method '4', '5', '6' or '7' and hands the result
 // to write as it is produced (a chunk at a time). Working memory stays near 15 MiB whatever
-// the size of the data: the input is taken in chunks of 256 KiB, the window carried across.
-// When pipelined, a second thread finds the matches of the next chunk while the caller's
-// thread parses and writes the current one (callers that already keep every processor busy
-// do better without); the callbacks run on the caller's thread only. The output depends
-// neither on that nor on how read splits the data.
+// the size of the data (and each calling thread keeps it for its next call): the input is taken in
+// chunks of 256 KiB, the window carried across. When pipelined, a second thread finds the matches
+// of the next chunk while the caller's thread parses and writes the current one (callers that
+// already keep every processor busy do better without); the callbacks run on the caller's thread
+// only. The output depends neither on that nor on how read splits the data.
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
                                   bool pipelined = true);
 
