@@ -4,25 +4,12 @@
 // the exit code is 0 when every CRC matches. Used by bench/decode-bench.sh.
 #include "archive/crc16.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "extract/driver.h"
 #include "standin.h"
-#include "startup/abort.h"
 #include "startup/state.h"
 
 #include <stdio.h>
 #include <string>
-
-__attribute__((noinline)) static bool expand_guarded() {
-    if (ABORT_GUARD()) {
-        if (state.header[HEADER_METHOD_LETTER] == '0')
-            copy_stored_member(read_u32(state.header + HEADER_ORIGINAL_SIZE));
-        else
-            expand_member();
-        return true;
-    }
-    abort_filter(ABORT_CODE);
-    return false;
-}
 
 int main(int argc, char **argv) {
     if (argc != 2) {
@@ -52,7 +39,8 @@ int main(int argc, char **argv) {
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             state.read_index = -1;
             state.crc = 0;
-            if (!expand_guarded())
+            expand_guarded();
+            if (state.failed)
                 return 1;
             CloseHandle(state.output_handle);
             if (state.crc != read_u16(state.header + HEADER_DATA_CRC)) {

@@ -33,20 +33,9 @@ bool pass_over_data() {
     return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
-// The two places where the abort is caught: member expansion, and the progress report
-// made for a member the user chose not to overwrite. Each runs in its own frame, which
-// stays live while the guarded call runs.
-__attribute__((noinline)) void expand_guarded() {
-    if (ABORT_GUARD()) {
-        if (state.header[HEADER_METHOD_LETTER] == '0')
-            copy_stored_member(header_u32(HEADER_ORIGINAL_SIZE));
-        else
-            expand_member();
-    } else {
-        abort_filter(ABORT_CODE);
-    }
-}
-
+// The abort is caught in two places: member expansion (expand_guarded, below), and the
+// progress report made for a member the user chose not to overwrite. Each runs in its own
+// frame, which stays live while the guarded call runs.
 __attribute__((noinline)) void report_guarded() {
     if (ABORT_GUARD())
         report_progress(state.bytes_done, configured_total());
@@ -191,6 +180,17 @@ bool extract_member(int &overwrite_all) {
 }
 
 } // namespace
+
+__attribute__((noinline)) void expand_guarded() {
+    if (ABORT_GUARD()) {
+        if (state.header[HEADER_METHOD_LETTER] == '0')
+            copy_stored_member(header_u32(HEADER_ORIGINAL_SIZE));
+        else
+            expand_member();
+    } else {
+        abort_filter(ABORT_CODE);
+    }
+}
 
 void apply_member_time(HANDLE file, uint32_t time_stamp) {
     time_t seconds = (time_t)time_stamp;

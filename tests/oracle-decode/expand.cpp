@@ -9,9 +9,8 @@
 // decoder left the archive, so a decoder that reads past a member's data fails the walk.
 #include "archive/crc16.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "extract/driver.h"
 #include "standin.h"
-#include "startup/abort.h"
 #include "startup/state.h"
 
 #include <stdio.h>
@@ -25,18 +24,6 @@ static std::string hex(const std::string &bytes) {
         out += digits[c & 15];
     }
     return out.empty() ? "-" : out;
-}
-
-__attribute__((noinline)) static bool expand_guarded() {
-    if (ABORT_GUARD()) {
-        if (state.header[HEADER_METHOD_LETTER] == '0')
-            copy_stored_member(read_u32(state.header + HEADER_ORIGINAL_SIZE));
-        else
-            expand_member();
-        return true;
-    }
-    abort_filter(ABORT_CODE);
-    return false;
 }
 
 static void map_file(char drive, const std::string &path, std::string &windows_path) {
@@ -85,9 +72,9 @@ int main(int argc, char **argv) {
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         state.read_index = -1;
         state.crc = 0;
-        bool expanded = expand_guarded();
+        expand_guarded();
         CloseHandle(state.output_handle);
-        if (!expanded) {
+        if (state.failed) {
             printf("failed %s\n", hex(standin::message_boxes().back().text).c_str());
             return 1;
         }

@@ -1,13 +1,12 @@
 // The checking walk before the program's run.
 #include "check.h"
 #include "archive/header.h"
-#include "decode/decode.h"
 #include "exit_codes.h"
+#include "extract/driver.h"
 #include "extract/paths.h"
 #include "resource.h"
 #include "stage.h"
 #include "standin.h"
-#include "startup/abort.h"
 #include "startup/messages.h"
 #include "startup/state.h"
 #include "terminal.h"
@@ -46,18 +45,6 @@ std::string refusal_of(const Member &m) {
     return "";
 }
 
-// The abort is caught here as the driver catches it around its own expansions.
-__attribute__((noinline)) void expand_guarded(uint32_t original_size) {
-    if (ABORT_GUARD()) {
-        if (state.header[HEADER_METHOD_LETTER] == '0')
-            copy_stored_member(original_size);
-        else
-            expand_member();
-    } else {
-        abort_filter(ABORT_CODE);
-    }
-}
-
 // The program never compares the notice's CRC (it shows the text, or passes the member
 // over); a test run does, expanding the member into the null drive.
 bool notice_intact(const Input &input, const Member &m) {
@@ -67,7 +54,7 @@ bool notice_intact(const Input &input, const Member &m) {
     state.read_index = -1;
     state.crc = 0;
     state.failed = 0;
-    expand_guarded(m.original_size);
+    expand_guarded();
     CloseHandle(state.output_handle);
     state.output_handle = INVALID_HANDLE_VALUE;
     if (state.failed)
