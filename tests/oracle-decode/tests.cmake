@@ -3,6 +3,7 @@
 # compares the results with the files (tests/oracle-decode/check_decode.py).
 add_executable(oracle_expand tests/oracle-decode/expand.cpp)
 target_link_libraries(oracle_expand PRIVATE program)
+target_include_directories(oracle_expand PRIVATE tests/oracle)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME oracle.decode
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/oracle-decode/check_decode.py

@@ -8,24 +8,11 @@
 // Numbers are decimal except the attribute and the CRCs (hex). The CRC of the stored bytes
 // is computed for "-lh0-" members only: it shows that the reader left the archive at the
 // member's data and that crc16_feed agrees with the archivers.
-#include "archive/crc16.h"
-#include "archive/header.h"
-#include "standin.h"
-#include "startup/state.h"
+#include "program_archive.h"
 
 #include <stdio.h>
 #include <string>
 #include <vector>
-
-static std::string hex(const std::string &bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out.empty() ? "-" : out;
-}
 
 // Reads the member's data when it is stored, or passes over it.
 static bool consume_data(uint32_t compressed_size, bool stored, uint16_t &stored_crc) {
@@ -50,31 +37,12 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s ARCHIVE\n", argv[0]);
         return 2;
     }
-    std::string path = argv[1];
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    standin::map_drive('C', folder);
-    lstrcpynA(state.own_path, ("C:\\" + name).c_str(), PATH_SIZE);
-    lstrcpynA(state.config.title, "walk", sizeof state.config.title);
-    state.archive_handle =
-        CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (state.archive_handle == INVALID_HANDLE_VALUE) {
-        fprintf(stderr, "cannot open %s\n", path.c_str());
+    if (!open_program_archive(argv[1], "walk"))
         return 2;
-    }
-    crc16_build_table(CRC16_POLY);
     for (;;) {
-        int result = read_member_header();
-        if (result == HEADER_END) {
-            printf("end\n");
-            return 0;
-        }
-        if (result == HEADER_FAILED) {
-            printf("failed %s\n", hex(standin::message_boxes().back().text).c_str());
-            return 1;
-        }
+        int end = walk_end(read_member_header());
+        if (end >= 0)
+            return end;
         const uint8_t *h = state.header;
         std::string method(reinterpret_cast<const char *>(h + HEADER_METHOD), 5);
         uint32_t compressed = read_u32(h + HEADER_COMPRESSED_SIZE);
