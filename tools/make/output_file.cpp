@@ -1,6 +1,8 @@
 #include "output_file.h"
 #include "make_error.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,12 +37,22 @@ OutputFile::OutputFile(const std::string &path) : path_(path) {
     temporary_ = folder + "." + name + ".XXXXXX";
     if (temporary_.size() >= sizeof pending_name)
         throw MakeError("\"" + path + "\": the path is too long");
-    for (int signal_number : ENDING_SIGNALS)
+    // The ending signals wait while the file is created and its name recorded: one that came
+    // in between would find no name to remove and leave the file behind.
+    sigset_t ending, previous;
+    sigemptyset(&ending);
+    for (int signal_number : ENDING_SIGNALS) {
         std::signal(signal_number, remove_pending);
+        sigaddset(&ending, signal_number);
+    }
+    pthread_sigmask(SIG_BLOCK, &ending, &previous);
     int fd = mkstemp(temporary_.data());
+    int error = errno;
+    if (fd >= 0)
+        memcpy(pending_name, temporary_.c_str(), temporary_.size() + 1);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0)
-        throw MakeError("\"" + path + "\": cannot be created: " + strerror(errno));
-    memcpy(pending_name, temporary_.c_str(), temporary_.size() + 1);
+        throw MakeError("\"" + path + "\": cannot be created: " + strerror(error));
     file_ = fdopen(fd, "w+b");
     if (!file_) {
         close(fd);
