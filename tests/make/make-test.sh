@@ -9,20 +9,8 @@ set -uo pipefail
 export TZ=UTC
 group=$1 make=$2 unpack=$3 real_stub=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d /tmp/make-test.XXXXXX)
-cleanup() {
-    mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
-    chmod -R u+rwx "$work" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-checks=0
-
-fail() {
-    echo "FAIL [$group]: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=../tool-test-lib.sh
+source "$(dirname "$0")/../tool-test-lib.sh" make-test
 
 check() { # CASE COMMAND...: the command must succeed
     local name=$1
@@ -36,14 +24,6 @@ run() {
     "$make" "$@" >"$work/out" 2>"$work/err" </dev/null
     rc=$?
     checks=$((checks + 1))
-}
-
-expect_rc() { # CASE CODE
-    [ "$rc" = "$2" ] || fail "$1: exit code $rc, expected $2; stderr: $(cat "$work/err")"
-}
-
-expect_text() { # CASE FILE TEXT
-    grep -qF -- "$3" "$2" || fail "$1: '$3' not in $(basename "$2"): $(cat "$2")"
 }
 
 # The fake stub: 2048 bytes, "MZ", the marker at 0x24, zeros elsewhere.
@@ -72,16 +52,6 @@ config_value() { # EXE FIELD
 
 # Files byte for byte and with the same modification times (folders are not compared:
 # writing into them changes their times), and the same set of folders.
-expect_same_tree() { # CASE SOURCE COPY
-    checks=$((checks + 1))
-    diff -r "$2" "$3" >"$work/diff" 2>&1 || fail "$1: trees differ: $(head -5 "$work/diff")"
-    local file
-    while IFS= read -r -d '' file; do
-        [ "$(stat -c %Y "$2/$file")" = "$(stat -c %Y "$3/$file" 2>/dev/null)" ] ||
-            fail "$1: time of $file not restored"
-    done < <(cd "$2" && find . -type f -print0)
-}
-
 # Compressible text of exactly SIZE bytes.
 text_of_size() { # SIZE OUT
     seq -f 'line %g of the generated text, with some words repeated' 1 100000 | head -c "$1" >"$2"

@@ -5,19 +5,8 @@
 # Windows build; the cases that wrap archives into self-extractors also use it when it exists.
 set -uo pipefail
 group=$1 unpack=$2 craft=$3 stub=${4:-}
-work=$(mktemp -d /tmp/unpack-test.XXXXXX)
-cleanup() {
-    mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
-    chmod -R u+rwx "$work" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-
-fail() {
-    echo "FAIL [$group]: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=../tool-test-lib.sh
+source "$(dirname "$0")/../tool-test-lib.sh" unpack-test
 
 # run ARGS...: runs the binary without a terminal; leaves $rc, $work/out and $work/err.
 run() {
@@ -36,10 +25,6 @@ on_terminal() {
     rc=$?
 }
 
-expect_rc() { # CASE CODE
-    [ "$rc" = "$2" ] || fail "$1: exit code $rc, expected $2; stderr: $(cat "$work/err")"
-}
-
 # The failure cases: exactly one line on stderr, from the tool, holding TEXT.
 expect_one_message() { # CASE TEXT
     local lines
@@ -49,10 +34,6 @@ expect_one_message() { # CASE TEXT
     grep -qF -- "$2" "$work/err" || fail "$1: message lacks '$2': $(cat "$work/err")"
 }
 
-expect_text() { # CASE FILE TEXT
-    grep -qF -- "$3" "$2" || fail "$1: '$3' not in $(basename "$2"): $(cat "$2")"
-}
-
 # What a folder holds, one path per line, sorted; empty folders included.
 tree_of() { (cd "$1" && find . -mindepth 1 | LC_ALL=C sort); }
 
@@ -60,17 +41,6 @@ expect_tree() { # CASE FOLDER EXPECTED-LISTING
     local actual
     actual=$(tree_of "$2")
     [ "$actual" = "$3" ] || fail "$1: $2 holds [$actual], expected [$3]"
-}
-
-# Files byte for byte and with the same modification times (directories are not compared:
-# writing into them changes their times).
-expect_same_tree() { # CASE SOURCE COPY
-    diff -r "$2" "$3" >"$work/diff" 2>&1 || fail "$1: trees differ: $(head -5 "$work/diff")"
-    local file
-    while IFS= read -r -d '' file; do
-        [ "$(stat -c %Y "$2/$file")" = "$(stat -c %Y "$3/$file" 2>/dev/null)" ] ||
-            fail "$1: time of $file not restored"
-    done < <(cd "$2" && find . -type f -print0)
 }
 
 jlha_archive() { # OPTIONS ARCHIVE FOLDER: a level-2 archive with code page 932 names
