@@ -45,8 +45,7 @@ case_damaged_header() {
   # Offset 15 of a level-2 header is the time stamp; changing it breaks the header CRC only.
   printf '\x55' | dd of="$work/damaged_header.lzh" bs=1 seek=15 conv=notrunc status=none
   make_exe "$work/damaged_header.lzh" "$exe" --title "$title" || return
-  wine_start "$exe"
-  box=$(wait_title "$title" "$FIRST_WINDOW_TIMEOUT")
+  start_program box "$exe" "$title"
   check "error box shown under the configured title" test -n "$box" || return
   shot error-box
   check "box names the program's own file with string 5" \

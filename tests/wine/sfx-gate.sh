@@ -19,8 +19,7 @@ build_gate_exe() {
 
 gate_refused() { # VERSION
   local box
-  wine_start "$work/gate.exe"
-  box=$(wait_title "$TEXT_PROGRAM_NAME" "$FIRST_WINDOW_TIMEOUT")
+  start_program box "$work/gate.exe" "$TEXT_PROGRAM_NAME"
   check "$1: refusal box under caption \"$TEXT_PROGRAM_NAME\"" test -n "$box" || return
   shot "$1-refused"
   focus_window "$box"

@@ -69,6 +69,22 @@ wait_title() {
   return 1
 }
 
+# start_program VAR EXE TITLE: starts EXE and sets VAR to the id of its first window, titled
+# TITLE (empty when none came). Under emulation a Wine process now and then ends before it
+# shows anything, leaving an empty log (no box traced); such a start is made once more, and
+# said, so that only a program that does it twice fails its case.
+start_program() {
+  local -n window=$1
+  wine_start "$2"
+  window=$(wait_title "$3" "$FIRST_WINDOW_TIMEOUT") && return 0
+  kill -0 "$WINE_PID" 2>/dev/null && return 1
+  [ -s "$WINE_LOG" ] && return 1
+  wine_wait_exit 5 >/dev/null 2>&1
+  echo "  wine ended silently before any window (exit code $WINE_EXIT_CODE); starting it once more" >&2
+  wine_start "$2"
+  window=$(wait_title "$3" "$FIRST_WINDOW_TIMEOUT")
+}
+
 window_visible() { xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$1"; }
 
 # wait_closed ID TIMEOUT: until the window is no longer visible.

@@ -10,8 +10,7 @@ FIRST_WINDOW_TIMEOUT=900
 
 # open_main EXE TITLE: starts EXE and waits for its main dialog; sets $main.
 open_main() {
-  wine_start "$1"
-  main=$(wait_title "$2" "$FIRST_WINDOW_TIMEOUT")
+  start_program main "$1" "$2"
   check "main dialog '$2' shown" test -n "$main"
 }
 
@@ -64,8 +63,7 @@ NOTICE_TEXT=$'ご注意ください。\r\n展開を続けますか?'
 case_main() {
   build_main_exe || { bad "building the self-extractor"; return; }
   local dest="$work/main/dest dir/sub" notice
-  wine_start "$work/main.exe"
-  notice=$(wait_title "$MAIN_TITLE" "$FIRST_WINDOW_TIMEOUT")
+  start_program notice "$work/main.exe" "$MAIN_TITLE"
   check "notice box shown under the configured title" test -n "$notice" || return
   shot notice
   check "notice box shows the notice member's text" msgbox_seen "$NOTICE_TEXT"
@@ -102,8 +100,7 @@ case_main() {
 case_notice_no() {
   build_main_exe || { bad "building the self-extractor"; return; }
   local notice others
-  wine_start "$work/main.exe"
-  notice=$(wait_title "$MAIN_TITLE" "$FIRST_WINDOW_TIMEOUT")
+  start_program notice "$work/main.exe" "$MAIN_TITLE"
   check "notice box shown" test -n "$notice" || return
   shot notice
   focus_window "$notice"
