@@ -17,3 +17,11 @@ add_executable(pack_ahead_tests
 target_include_directories(pack_ahead_tests PRIVATE tools/make tests/encoder)
 target_link_libraries(pack_ahead_tests PRIVATE lzh_encoder GTest::gtest_main)
 gtest_discover_tests(pack_ahead_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# Archives written by other archivers (the shared folder beside the repository), made into
+# self-extractors and held against what lhasa and 7-Zip extract from them.
+add_test(NAME make.peer_archives
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/peer-archives-test.sh
+    $<TARGET_FILE:kolvane-make> $<TARGET_FILE:kolvane-unpack>
+    ${CMAKE_SOURCE_DIR}/../shared/peer-archives)
+set_tests_properties(make.peer_archives PROPERTIES TIMEOUT 900)

@@ -3,6 +3,7 @@
 #include "input_file.h"
 #include "level2_header.h"
 #include "make_error.h"
+#include "take_over.h"
 
 #include "crc16.h"
 
@@ -69,6 +70,56 @@ MemberData copy_member(OutputFile &out, const Member &member, Input &source) {
     return data;
 }
 
+// A worker's share of a member taken over: the check of one that goes over as it is, or
+// the whole repacking of one (into memory, stored when packing does not pay).
+PackAhead::Result take_over(const Member &member, const WriteSettings &settings) {
+    PackAhead::Result result;
+    if (!member.repack) {
+        check_copied(member, settings.source_archive);
+        return result;
+    }
+    with_expanded(member, settings.source_archive, [&](const Member &expanded) {
+        auto keep = [&](const uint8_t *bytes, size_t size) {
+            result.bytes.insert(result.bytes.end(), bytes, bytes + size);
+        };
+        if (compress_file(expanded, settings.method, keep, result.data, false))
+            return;
+        result.bytes.resize(expanded.size);
+        Input input(expanded.disk_path, expanded.shown);
+        for (size_t at = 0; at < result.bytes.size();) {
+            size_t got = input.read(result.bytes.data() + at, result.bytes.size() - at);
+            if (got == 0)
+                throw MakeError("\"" + member.shown + "\": its expanded data went missing");
+            at += got;
+        }
+        result.data.method = '0';
+        result.data.compressed_size = result.data.original_size = (uint32_t)expanded.size;
+        result.data.crc = member.data_crc;
+    });
+    result.packed = true;
+    return result;
+}
+
+MemberData write_copied(OutputFile &out, const Member &member, const WriteSettings &settings,
+                        PackAhead &ahead, size_t index, std::unique_ptr<Input> &source) {
+    if (ahead.takes(index)) {
+        PackAhead::Result result = ahead.result(index);
+        if (member.repack)
+            return write_packed(out, member, std::move(result));
+    } else if (member.repack) {
+        MemberData data;
+        with_expanded(member, settings.source_archive, [&](const Member &expanded) {
+            data = pack_file(out, expanded, settings.method);
+        });
+        return data;
+    } else {
+        check_copied(member, settings.source_archive);
+    }
+    if (!source)
+        source = std::make_unique<Input>(settings.source_archive, settings.source_archive);
+    return copy_member(out, member, *source);
+}
+
 MemberData write_data(OutputFile &out, const Member &member, const WriteSettings &settings,
                       PackAhead &ahead, size_t index, std::unique_ptr<Input> &source) {
     MemberData data;
@@ -86,9 +137,7 @@ MemberData write_data(OutputFile &out, const Member &member, const WriteSettings
                                   : pack_file(out, member, settings.method);
         break;
     case MemberSource::Copied:
-        if (!source)
-            source = std::make_unique<Input>(settings.source_archive, settings.source_archive);
-        data = copy_member(out, member, *source);
+        data = write_copied(out, member, settings, ahead, index, source);
         break;
     }
     return data;
@@ -101,7 +150,8 @@ ArchiveSummary write_members(OutputFile &out, const std::vector<Member> &members
     ArchiveSummary summary;
     uint64_t archive_start = out.position();
     std::unique_ptr<Input> source;
-    PackAhead ahead(members, settings.method);
+    PackAhead ahead(members, settings.method, {},
+                    [&settings](const Member &member) { return take_over(member, settings); });
     for (size_t index = 0; index < members.size(); ++index) {
         const Member &member = members[index];
         uint64_t header_at = out.position();
@@ -118,6 +168,11 @@ ArchiveSummary write_members(OutputFile &out, const std::vector<Member> &members
         bool notice = &member == &members.front() && member.path() == NOTICE_NAME;
         if (!notice)
             summary.total_size += data.original_size;
+        if (member.repack) {
+            summary.repacked++;
+            summary.repacked_before += member.compressed_size;
+            summary.repacked_after += data.compressed_size;
+        }
         if (!settings.quiet)
             printf("  -lh%c- %10u %10u  %s\n", data.method, data.original_size,
                    data.compressed_size, member.shown.c_str());

@@ -56,13 +56,18 @@ bool compress_file(const Member &member, char method, const CompressedSink &sink
     return true;
 }
 
-PackAhead::PackAhead(const std::vector<Member> &members, char method, PackLimits limits)
-    : members_(members), method_(method), ahead_(limits.ahead), jobs_(members.size()) {
-    if (limits.workers < 2 || method == '0')
+PackAhead::PackAhead(const std::vector<Member> &members, char method, PackLimits limits,
+                     CopiedWork copied)
+    : members_(members), method_(method), copied_(std::move(copied)), ahead_(limits.ahead),
+      jobs_(members.size()) {
+    if (limits.workers < 2)
         return;
-    for (size_t i = 0; i < members.size(); ++i)
-        jobs_[i].taken = members[i].source == MemberSource::File && members[i].size > 0 &&
-                         members[i].size <= limits.largest;
+    for (size_t i = 0; i < members.size(); ++i) {
+        const Member &member = members[i];
+        bool file = member.source == MemberSource::File && method != '0';
+        bool copied = member.source == MemberSource::Copied && copied_;
+        jobs_[i].taken = (file || copied) && member.size > 0 && member.size <= limits.largest;
+    }
     while (next_ < jobs_.size() && !jobs_[next_].taken)
         ++next_;
     // A system that refuses more threads gets the work done by those it gave; with none,
@@ -87,6 +92,11 @@ PackAhead::~PackAhead() {
         worker.join();
 }
 
+uint64_t PackAhead::weight(size_t index) const {
+    const Member &member = members_[index];
+    return member.source == MemberSource::Copied && !member.repack ? 0 : member.size;
+}
+
 // The writer hands results over in member order, so when it waits for a job that has not
 // started, every earlier job is handed over, nothing is in flight, and the job can start:
 // the budget never blocks the job being waited for.
@@ -95,14 +105,14 @@ void PackAhead::work() {
     for (;;) {
         changed_.wait(hold, [this] {
             return stopping_ || next_ == jobs_.size() || in_flight_ == 0 ||
-                   in_flight_ + members_[next_].size <= ahead_;
+                   in_flight_ + weight(next_) <= ahead_;
         });
         if (stopping_ || next_ == jobs_.size())
             return;
         const size_t index = next_++;
         while (next_ < jobs_.size() && !jobs_[next_].taken)
             ++next_;
-        in_flight_ += members_[index].size;
+        in_flight_ += weight(index);
         hold.unlock();
 
         Result result;
@@ -114,7 +124,10 @@ void PackAhead::work() {
                 result.bytes.insert(result.bytes.end(), bytes, bytes + size);
             };
             // The workers keep the processors busy already: one thread each.
-            result.packed = compress_file(members_[index], method_, keep, result.data, false);
+            if (members_[index].source == MemberSource::Copied)
+                result = copied_(members_[index]);
+            else
+                result.packed = compress_file(members_[index], method_, keep, result.data, false);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -130,7 +143,7 @@ void PackAhead::work() {
 PackAhead::Result PackAhead::result(size_t index) {
     std::unique_lock hold(lock_);
     changed_.wait(hold, [&] { return jobs_[index].done; });
-    in_flight_ -= members_[index].size;
+    in_flight_ -= weight(index);
     changed_.notify_all();
     if (jobs_[index].failure)
         std::rethrow_exception(jobs_[index].failure);

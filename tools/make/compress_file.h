@@ -36,15 +36,20 @@ struct PackLimits {
 // files up to `largest` bytes are taken (larger ones the writer streams itself), and only
 // while the files taken but not yet handed over add up to `ahead` bytes or less, so memory
 // stays bounded. Nothing about the output depends on the number of threads or their timing.
+// Members taken over from an archive (up to `largest` bytes too) are handed to `copied`
+// when it is given, in the same order and under the same budget; those that are not
+// repacked (see Member) count for nothing in it.
 class PackAhead {
   public:
     struct Result {
-        bool packed = false; // false: store the file instead
+        bool packed = false; // false: store the file (or copy the member) instead
         MemberData data;
         std::vector<uint8_t> bytes;
     };
+    using CopiedWork = std::function<Result(const Member &)>;
 
-    PackAhead(const std::vector<Member> &members, char method, PackLimits limits = {});
+    PackAhead(const std::vector<Member> &members, char method, PackLimits limits = {},
+              CopiedWork copied = {});
     ~PackAhead(); // abandons the work not yet handed over
     PackAhead(const PackAhead &) = delete;
     PackAhead &operator=(const PackAhead &) = delete;
@@ -63,9 +68,11 @@ class PackAhead {
     };
 
     void work();
+    uint64_t weight(size_t index) const;
 
     const std::vector<Member> &members_;
     char method_;
+    CopiedWork copied_;
     uint64_t ahead_;
     std::vector<Job> jobs_;
     std::mutex lock_;

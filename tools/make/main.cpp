@@ -33,17 +33,34 @@ void refuse_output_inside(const std::string &output, const std::string &folder) 
         throw MakeError("\"" + output + "\": lies inside the folder being packed");
 }
 
+// Warnings go to standard error even with -q: each tells of something left out or moved.
 std::vector<Member> plan_members(const Options &options) {
     std::vector<Member> members;
     if (!options.notice.empty())
         members.push_back(notice_member(options.notice));
-    std::vector<Member> contents = options.from_archive.empty()
-                                       ? scan_folder(options.source)
-                                       : read_archive(options.from_archive);
-    members.insert(members.end(), std::make_move_iterator(contents.begin()),
-                   std::make_move_iterator(contents.end()));
+    ArchiveContents contents;
+    if (options.from_archive.empty())
+        contents.members = scan_folder(options.source);
+    else
+        contents = read_archive(options.from_archive, options.recompress);
+    for (const std::string &warning : contents.warnings)
+        fprintf(stderr, "kolvane-make: warning: %s\n", warning.c_str());
+    members.insert(members.end(), std::make_move_iterator(contents.members.begin()),
+                   std::make_move_iterator(contents.members.end()));
     check_members(members);
     return members;
+}
+
+void report_repacked(const Options &options, const ArchiveSummary &summary) {
+    if (options.quiet || summary.repacked == 0)
+        return;
+    printf("%zu member%s expanded and packed again with -lh%c-", summary.repacked,
+           summary.repacked == 1 ? "" : "s", options.method);
+    if (options.recompress)
+        printf(": %llu bytes of data before, %llu after",
+               (unsigned long long)summary.repacked_before,
+               (unsigned long long)summary.repacked_after);
+    printf("\n");
 }
 
 // Everything that can be refused is refused before the output file is created.
@@ -69,6 +86,7 @@ int make_self_extractor(const Options &options) {
     out.seek(CONFIG_OFFSET);
     out.write(&config, CONFIG_SIZE);
     out.commit();
+    report_repacked(options, summary);
     if (!options.quiet)
         printf("%s: %zu members, %llu bytes in an archive of %llu bytes at offset %u\n",
                options.output.c_str(), members.size(), (unsigned long long)summary.total_size,

@@ -33,8 +33,12 @@ struct Member {
     uint64_t size = 0;     // File: size when the folder was scanned; Notice: text size
     std::string text;      // Notice: the text in code page 932
 
-    // Copied: the member's method letter, data and CRC as the source archive holds them.
+    // Copied: the member's method (its id, and the letter of "-lh?-"), data and CRC as
+    // the source archive holds them. A member marked repack is expanded here and packed
+    // again with the builder's method; the others go over byte for byte.
+    std::string packed_method;
     char method = 0;
+    bool repack = false;
     uint64_t data_offset = 0;
     uint32_t compressed_size = 0;
     uint16_t data_crc = 0;

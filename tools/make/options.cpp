@@ -14,8 +14,8 @@ const char HELP[] = R"(Usage: kolvane-make -o OUT.exe [options] FOLDER
 
 Makes a Kolvane 95 self-extractor: a copy of the stub with its configuration block filled
 in, followed by an LZH archive of level-2 headers that holds the contents of FOLDER
-(compressed by this program) or the members of ARCHIVE.lzh (header level 0, 1 or 2,
-taken over without recompressing them; a self-extractor may stand for ARCHIVE.lzh).
+(compressed by this program) or the members of ARCHIVE.lzh (header levels 0 to 3; a
+self-extractor may stand for ARCHIVE.lzh).
 
   -o OUT.exe                   the self-extractor to write; it appears only when complete
   --title TEXT                 caption of every window (at most 50 bytes)
@@ -32,8 +32,10 @@ taken over without recompressing them; a self-extractor may stand for ARCHIVE.lz
   --notice FILE                a text shown as a yes/no question first (at most 1023
                                bytes): UTF-8 is converted, anything else kept as it is
   --stub PATH                  the stub (default: ../win/kolvane95.exe beside this program)
-  --method lh0|lh5|lh6|lh7     compression of FOLDER's files (default lh7); a file that
-                               does not shrink is stored
+  --method lh0|lh5|lh6|lh7     compression of FOLDER's files and of the members packed
+                               again (default lh7); a file that does not shrink is stored
+  --recompress                 pack every member of ARCHIVE.lzh again with --method, and
+                               show the size of their data before and after
   -q                           print nothing but errors
   --help                       show this text
 
@@ -47,6 +49,13 @@ on folders; a leading dot does not make a name hidden. Symbolic links are follow
 packed as what they point to. Nothing is written when a name does not fit code page 932
 or the self-extractor's buffers, when a file is 4 GiB or larger, or when two names would
 be the same file on Windows; the message names the file.
+
+Members of ARCHIVE.lzh keep their data when the self-extractor can expand its method
+(-lh0-, -lh4- to -lh7-); members of other methods this program can expand are expanded
+and packed again with --method. Every member is checked by expanding it before the
+self-extractor is complete: one that fails is refused, naming it. Symbolic links and
+folder entries without a name are left out with a warning; separators at the start of a
+path are dropped (the member goes below the destination folder), with a warning.
 
 Exit codes:
   0  the self-extractor was written
@@ -117,6 +126,10 @@ int parse_options(int argc, char **argv, Options &options) {
             options.quiet = true;
             continue;
         }
+        if (argument == "--recompress") {
+            options.recompress = true;
+            continue;
+        }
         if (argument == "--restore-attributes") {
             options.restore_attributes = true;
             continue;
@@ -153,6 +166,8 @@ int parse_options(int argc, char **argv, Options &options) {
     if (seen_folder == !options.from_archive.empty())
         return usage_error(seen_folder ? "give either FOLDER or --from-archive, not both"
                                        : "no FOLDER given (or --from-archive ARCHIVE.lzh)");
+    if (options.recompress && options.from_archive.empty())
+        return usage_error("--recompress goes with --from-archive");
     if (options.stub.empty())
         options.stub = default_stub();
     return -1;

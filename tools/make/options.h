@@ -15,6 +15,7 @@ struct Options {
     std::string stub;   // --stub, or the stub of the build this program belongs to
     char method = '7';  // --method lh0, lh5, lh6 or lh7
     bool quiet = false;
+    bool recompress = false; // --recompress: every member of --from-archive packed again
 };
 
 // Exit codes.

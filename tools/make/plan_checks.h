@@ -9,5 +9,5 @@
 // path buffer, a member "!" that is not a notice in first place (the self-extractor shows
 // the first member "!" as its notice and passes over every other one), and two members that Windows
 // would take for the same file: names that differ only in the case of ASCII letters, or UTF-8 names
-// that code page 932 writes alike.
+// that code page 932 writes alike; and a file whose name another member needs for a folder.
 void check_members(const std::vector<Member> &members);

@@ -1,0 +1,103 @@
+#include "program_decode.h"
+#include "cp932.h"
+
+#include "archive/crc16.h"
+#include "archive/header.h"
+#include "extract/driver.h"
+#include "standin.h"
+#include "startup/state.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+
+namespace {
+
+std::mutex program_lock;
+
+void put32(uint8_t *p, uint32_t value) {
+    for (int i = 0; i < 4; i++)
+        p[i] = uint8_t(value >> 8 * i);
+}
+
+// The text of the message the program showed, without the quoted file name in front.
+std::string shown_failure() {
+    const std::vector<standin::MessageBoxRecord> &boxes = standin::message_boxes();
+    if (boxes.empty())
+        return "the data cannot be expanded";
+    std::string text = boxes.back().text;
+    size_t quote = text.size() > 1 && text[0] == '"' ? text.find("\" ", 1) : std::string::npos;
+    if (quote != std::string::npos)
+        text = text.substr(quote + 2);
+    return "the data cannot be expanded (" + cp932::for_display(text) + ")";
+}
+
+} // namespace
+
+std::string crc_failure(uint16_t stored, uint16_t found) {
+    char text[96];
+    snprintf(text, sizeof text, "the data fails its CRC check (%04X in the header, %04X found)",
+             stored, found);
+    return text;
+}
+
+std::string program_expand(const std::string &archive, const Member &member,
+                           const std::string &into) {
+    std::lock_guard hold(program_lock);
+    static bool table_ready = false;
+    if (!table_ready) {
+        crc16_build_table(CRC16_POLY);
+        table_ready = true;
+    }
+    standin::map_drive('S', std::filesystem::absolute(archive).string());
+    if (into.empty())
+        standin::map_null_drive('T');
+    else
+        standin::map_drive('T', into);
+    standin::message_boxes().clear();
+    lstrcpynA(state.own_path, "S:\\", PATH_SIZE);
+    lstrcpynA(state.output_path, "T:\\", OUTPUT_PATH_SIZE);
+
+    uint8_t header[HEADER_FIXED_SIZE] = {};
+    header[HEADER_SIZE] = HEADER_FIXED_SIZE;
+    memcpy(header + HEADER_METHOD, member.packed_method.data(), 5);
+    put32(header + HEADER_COMPRESSED_SIZE, member.compressed_size);
+    put32(header + HEADER_ORIGINAL_SIZE, (uint32_t)member.size);
+    header[HEADER_LEVEL] = 2;
+    header[HEADER_DATA_CRC] = uint8_t(member.data_crc);
+    header[HEADER_DATA_CRC + 1] = uint8_t(member.data_crc >> 8);
+    state.header = header;
+
+    std::string failure;
+    state.archive_handle = CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LONG high = LONG(member.data_offset >> 32);
+    state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (state.archive_handle == INVALID_HANDLE_VALUE ||
+        state.output_handle == INVALID_HANDLE_VALUE ||
+        SetFilePointer(state.archive_handle, LONG(member.data_offset & 0xFFFFFFFF), &high,
+                       FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        failure = "cannot be read again";
+    } else {
+        state.read_index = -1;
+        state.crc = 0;
+        state.failed = 0;
+        state.bytes_done = 0;
+        state.cancel_requested = 0;
+        expand_guarded();
+        if (state.failed)
+            failure = shown_failure();
+        else if (state.crc != member.data_crc)
+            failure = crc_failure(member.data_crc, state.crc);
+    }
+    if (state.archive_handle != INVALID_HANDLE_VALUE)
+        CloseHandle(state.archive_handle);
+    if (state.output_handle != INVALID_HANDLE_VALUE && !CloseHandle(state.output_handle) &&
+        failure.empty())
+        failure = "cannot be written to a temporary file";
+    state.archive_handle = state.output_handle = INVALID_HANDLE_VALUE;
+    state.header = nullptr;
+    return failure;
+}
