@@ -11,6 +11,13 @@
   lzh_tool.py level0 OUT METHOD PATH [LEVEL]
                                 a one-member archive with a level-0 style header (the
                                 level byte set to LEVEL, default 0) holding 4 stored bytes
+  lzh_tool.py members OUT MEMBER...
+                                an archive of the members, each given as comma-separated
+                                key=value pairs (values with Python escapes): level (0-3,
+                                default 2), method (-lh0-), dir, name, data (the member's
+                                bytes, stored as they are), original (size claimed), crc
+                                (claimed, hex), short (level 2: header size counted this
+                                many bytes short)
 """
 import os
 import struct
@@ -97,6 +104,48 @@ def level0(out, method, name, level=0):
     open(out, 'wb').write(header + content + b'\0')
 
 
+def member(spec):
+    import codecs
+    f = dict(item.split('=', 1) for item in spec.split(',') if item)
+    raw = {k: codecs.escape_decode(v.encode())[0] for k, v in f.items()}
+    level = int(f.get('level', '2'))
+    method = raw.get('method', b'-lh0-')
+    data = raw.get('data', b'')
+    original = int(f.get('original', len(data)))
+    crc = int(f['crc'], 16) if 'crc' in f else crc16(data)
+    name, dirname = raw.get('name', b''), raw.get('dir', b'')
+    if level == 0:
+        path = dirname + name
+        body = method + struct.pack('<IIIBBB', len(data), original, 0x21000000, 0x20, 0,
+                                    len(path)) + path + struct.pack('<H', crc)
+        return bytes([len(body), sum(body) & 0xFF]) + body + data
+    if level == 1:
+        ext = struct.pack('<H', len(dirname) + 3) + b'\x02' + dirname if dirname else b''
+        body = method + struct.pack('<IIIBBB', len(data) + len(ext), original, 0x21000000,
+                                    0x20, 1, len(name)) + name + struct.pack('<H', crc) + b'M'
+        return bytes([len(body) + 2, sum(body + ext[:2]) & 0xFF]) + body + ext + b'\0\0' + data
+    width = 2 if level == 2 else 4
+    size = '<H' if level == 2 else '<I'
+    exts = [b'\x00\0\0', b'\x01' + name] + ([b'\x02' + dirname] if dirname else [])
+    chain = b''.join(struct.pack(size, len(e) + width) + e for e in exts) + bytes(width)
+    if level == 2:
+        fixed = 26 - 2
+        total = fixed + len(chain)
+        head = struct.pack('<H', total - int(f.get('short', '0')))
+    else:
+        fixed = 32 - 4
+        total = fixed + len(chain)
+        head = struct.pack('<H', 4)
+    head += method + struct.pack('<IIIBBHB', len(data), original, 0x3B9ACA00, 0x20, level, crc,
+                                 ord('M'))
+    if level == 3:
+        head += struct.pack('<I', total)
+    h = bytearray(head + chain)
+    crc_at = len(head) + width + 1
+    h[crc_at:crc_at + 2] = struct.pack('<H', crc16(h))
+    return bytes(h) + data
+
+
 if __name__ == '__main__':
     command = sys.argv[1]
     if command == 'config':
@@ -105,5 +154,7 @@ if __name__ == '__main__':
         headers(sys.argv[2])
     elif command == 'utf8-names':
         utf8_names(sys.argv[2])
+    elif command == 'members':
+        open(sys.argv[2], 'wb').write(b''.join(member(m) for m in sys.argv[3:]) + b'\0')
     elif command == 'level0':
         level0(sys.argv[2], sys.argv[3], sys.argv[4], int(sys.argv[5]) if len(sys.argv) > 5 else 0)

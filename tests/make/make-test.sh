@@ -1,7 +1,8 @@
 #!/bin/bash
 # End-to-end tests of kolvane-make, one group of cases per run:
 #   make-test.sh GROUP MAKE UNPACK [STUB]
-# GROUP: usage, roundtrip, refusals, interrupted, from_archive or determinism. UNPACK is
+# GROUP: usage, roundtrip, refusals, interrupted, from_archive, archive_classes or
+# determinism. UNPACK is
 # kolvane-unpack, the program's own code on the host; STUB is the real stub of the Windows
 # build, used beside a fake one when it exists. lhasa and 7-Zip check every archive
 # independently.
@@ -413,18 +414,13 @@ test_from_archive() {
     [ "$(head -1 "$work/headers" | cut -d' ' -f6)" = '!' ] ||
         fail "notice with --from-archive: not the first member"
     # Archives the self-extractor could not use.
-    python3 "$here/lzh_tool.py" level0 "$work/lh1.lzh" -lh1- 'docs\old.txt'
-    expect_refusal "method -lh1-" '"docs/old.txt": packed with -lh1-, which the self-extractor cannot expand' \
-        --from-archive "$work/lh1.lzh"
-    python3 "$here/lzh_tool.py" level0 "$work/lzs.lzh" -lzs- 'old.txt'
-    expect_refusal "method -lzs-" '"old.txt": packed with -lzs-' --from-archive "$work/lzs.lzh"
-    python3 "$here/lzh_tool.py" level0 "$work/abs.lzh" -lh0- '\etc\passwd'
-    expect_refusal "absolute path" '"\etc\passwd": the member would be extracted outside the destination folder' \
-        --from-archive "$work/abs.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/lhx.lzh" -lhx- 'docs\old.txt'
+    expect_refusal "method -lhx-" '"docs/old.txt": packed with -lhx-, which neither the self-extractor nor this program can expand' \
+        --from-archive "$work/lhx.lzh"
     python3 "$here/lzh_tool.py" level0 "$work/up.lzh" -lh0- 'a/../../x'
     expect_refusal "path with .." "the member would be extracted outside" --from-archive "$work/up.lzh"
-    python3 "$here/lzh_tool.py" level0 "$work/l3.lzh" -lh0- 'x' 3
-    expect_refusal "level 3" "has level 3; only levels 0, 1 and 2 can be read" --from-archive "$work/l3.lzh"
+    python3 "$here/lzh_tool.py" level0 "$work/l4.lzh" -lh0- 'x' 4
+    expect_refusal "level 4" "has level 4; only levels 0 to 3 exist" --from-archive "$work/l4.lzh"
     python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[15] ^= 0xFF
 open(sys.argv[2], "wb").write(d)' "$work/l2o5.lzh" "$work/damaged.lzh" # the time stamp
     expect_refusal "damaged header" "damaged or truncated member header at offset 0" --from-archive "$work/damaged.lzh"
@@ -440,6 +436,77 @@ open(sys.argv[2], "wb").write(d)' "$work/l2o5.lzh" "$work/damaged.lzh" # the tim
     head -c 3000 /dev/zero >>"$work/program.exe"
     expect_refusal "another program" "a program, but not a Kolvane 95 self-extractor" \
         --from-archive "$work/program.exe"
+}
+
+# Archives as other archivers write them, one class per member, then archives that must be
+# refused: every one is generated here.
+test_archive_classes() {
+    fake_stub "$work/fake.exe"
+    local tool=$here/lzh_tool.py
+    python3 "$tool" members "$work/classes.lzh" \
+        'dir=subdir\xffsubdir2,name=hello.txt,data=no separator after the folder' \
+        'level=3,dir=l3/,name=b.txt,data=level 3' \
+        'level=1,dir=\\l1\xff,name=c.txt,data=level 1 from the root' \
+        'level=0,name=\\l0\\d.txt,data=level 0 from the root' \
+        'level=2,name=short.txt,data=chain past the header size,short=2' \
+        'level=0,method=-lhd-' 'level=1,method=-lhd-,name=link|target' \
+        'method=-lhd-,dir=in/,name=link|/etc/passwd' 'method=-lz4-,name=lz4.txt,data=stored'
+    run -o "$work/classes.exe" --stub "$work/fake.exe" --from-archive "$work/classes.lzh"
+    expect_rc "classes" 0
+    for text in '"link": a symbolic link (to "target"), left out' \
+        '"in/link": a symbolic link (to "/etc/passwd"), left out' \
+        'the folder entry at offset' 'separator is dropped'; do
+        expect_text "classes" "$work/err" "$text"
+    done
+    [ "$(grep -c 'separator is dropped' "$work/err")" = 1 ] || fail "classes: one line per archive"
+    check "classes unpack" "$unpack" -q -d "$work/classes" "$work/classes.exe"
+    (cd "$work/classes" && find . -mindepth 1 | LC_ALL=C sort) >"$work/found"
+    printf '%s\n' . ./in ./l0 ./l0/d.txt ./l1 ./l1/c.txt ./l3 ./l3/b.txt ./lz4.txt ./short.txt \
+        ./subdir ./subdir/subdir2 ./subdir/subdir2/hello.txt | tail -n +2 >"$work/wanted"
+    diff "$work/wanted" "$work/found" >/dev/null || fail "classes: $(diff "$work/wanted" "$work/found")"
+    [ "$(cat "$work/classes/subdir/subdir2/hello.txt")" = "no separator after the folder" ] ||
+        fail "classes: hello.txt holds $(cat "$work/classes/subdir/subdir2/hello.txt")"
+
+    refuse_members() { # CASE TEXT MEMBER...
+        local name=$1 text=$2
+        shift 2
+        python3 "$tool" members "$work/refused.lzh" "$@"
+        expect_refusal "$name" "$text" --from-archive "$work/refused.lzh"
+    }
+    refuse_members "wrong CRC" '"x.txt" (-lh0-): the data fails its CRC check (1234 in the header' \
+        'name=x.txt,data=abc,crc=1234'
+    refuse_members "200 MB from 10 bytes" '"big": stored (-lh0-), yet 200000000 bytes are claimed from 10' \
+        'name=big,data=0123456789,original=200000000'
+    refuse_members "undecodable data" '"bad" (-lh5-): the data cannot be expanded' \
+        'name=bad,method=-lh5-,data=\xff\xff\xff\xff\xff\xff\xff\xff,original=100'
+    python3 "$tool" members "$work/inner.lzh" 'name=hidden.txt,data=hidden'
+    refuse_members "member inside another" '"a.txt": stored (-lh0-), yet 6 bytes are claimed' \
+        "name=a.txt,original=6,data=a.txt\n$(od -An -v -tx1 "$work/inner.lzh" | tr -d ' \n' | sed 's/../\\x&/g')"
+    refuse_members "folder with data" '"d/": a folder entry that claims 3 bytes of data' \
+        'method=-lhd-,dir=d/,data=abc'
+    refuse_members "file and folder" '"subdir" is a file, but "subdir/subdir2/hello.txt" lies in a folder' \
+        'name=subdir,data=x' 'dir=subdir/subdir2/,name=hello.txt,data=y'
+    refuse_members "chain past the header, then nothing" 'damaged or truncated member header at offset 0' \
+        'name=a,data=x,short=2' 'level=0,name=b,data=y,method=?????'
+    : >"$work/empty.lzh"
+    expect_refusal "empty file" "the file is empty" --from-archive "$work/empty.lzh"
+    head -c 1000 /dev/zero >"$work/zeros.lzh"
+    expect_refusal "1000 zero bytes" "holds no member" --from-archive "$work/zeros.lzh"
+    cp "$work/classes.exe" "$work/past.exe"
+    printf '\x00\x00\x01\x00' | dd of="$work/past.exe" bs=1 seek=512 conv=notrunc status=none
+    expect_refusal "archive offset past the end" "lies at or past the end of the file" --from-archive "$work/past.exe"
+
+    # Every member packed again: smaller, and the same files.
+    make_tree "$work/tree" 2
+    jlha_archive 2o5 "$work/lh5.lzh" "$work/tree"
+    run -o "$work/re.exe" --stub "$work/fake.exe" --recompress --from-archive "$work/lh5.lzh"
+    expect_rc "--recompress" 0
+    expect_text "--recompress" "$work/out" "expanded and packed again with -lh7-: "
+    archive_of "$work/re.exe" "$work/re.lzh"
+    python3 "$tool" headers "$work/re.lzh" | grep -q -- -lh5- && fail "--recompress: -lh5- members left"
+    [ "$(stat -c %s "$work/re.lzh")" -lt "$(stat -c %s "$work/lh5.lzh")" ] || fail "--recompress: no smaller"
+    check "--recompress unpack" "$unpack" -q -d "$work/re" "$work/re.exe"
+    expect_same_tree "--recompress" "$work/tree" "$work/re"
 }
 
 test_determinism() {
@@ -468,7 +535,7 @@ test_determinism() {
 }
 
 case $group in
-usage | roundtrip | refusals | interrupted | from_archive | determinism) "test_$group" ;;
+usage | roundtrip | refusals | interrupted | from_archive | archive_classes | determinism) "test_$group" ;;
 *)
     echo "unknown group $group" >&2
     exit 2

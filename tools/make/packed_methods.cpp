@@ -2,15 +2,17 @@
 
 #include <cstring>
 
+#include "legacy_decode.h"
+
 bool stub_expands(const std::string &method) {
     return method.size() == 5 && method.compare(0, 3, "-lh") == 0 && method[4] == '-' &&
            method[3] != 0 && strchr("04567d", method[3]);
 }
 
 bool can_expand(const std::string &method) {
-    return stub_expands(method);
+    return stub_expands(method) || legacy::supported(method);
 }
 
 std::string unknown_method_reason(const std::string &) {
-    return "which the self-extractor cannot expand (it knows -lh0-, -lh4- to -lh7- and -lhd-)";
+    return "which neither the self-extractor nor this program can expand";
 }

@@ -1,4 +1,5 @@
 #include "take_over.h"
+#include "input_file.h"
 #include "make_error.h"
 #include "packed_methods.h"
 #include "program_decode.h"
@@ -9,6 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
+
+#include "crc16.h"
+#include "legacy_decode.h"
 
 namespace {
 
@@ -39,9 +44,45 @@ class UnnamedFile {
 
     std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
 
+    void write(const uint8_t *bytes, size_t size) {
+        while (size > 0) {
+            ssize_t done = ::write(fd_, bytes, size);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                throw MakeError("a temporary file cannot be written: " +
+                                std::string(strerror(errno)));
+            bytes += done;
+            size -= (size_t)done;
+        }
+    }
+
   private:
     int fd_;
 };
+
+// A member of a method the self-extractor does not know, expanded by this program's own
+// decoders into the file; "" or what went wrong.
+std::string expand_older(const Member &member, const std::string &archive, UnnamedFile &file) {
+    std::vector<uint8_t> packed(member.compressed_size);
+    Input input(archive, archive);
+    input.seek(member.data_offset);
+    for (size_t at = 0; at < packed.size();) {
+        size_t got = input.read(packed.data() + at, packed.size() - at);
+        if (got == 0)
+            return "the archive ends inside its data";
+        at += got;
+    }
+    uint16_t crc = 0;
+    std::string failure = legacy::expand(member.packed_method, packed, member.size,
+                                         [&](const uint8_t *bytes, size_t size) {
+                                             crc = lzh::crc16_update(crc, bytes, size);
+                                             file.write(bytes, size);
+                                         });
+    if (failure.empty() && crc != member.data_crc)
+        failure = crc_failure(member.data_crc, crc);
+    return failure;
+}
 
 } // namespace
 
@@ -54,7 +95,9 @@ void check_copied(const Member &member, const std::string &archive) {
 void with_expanded(const Member &member, const std::string &archive,
                    const std::function<void(const Member &expanded)> &pack) {
     UnnamedFile file;
-    std::string failure = program_expand(archive, member, file.path());
+    std::string failure = stub_expands(member.packed_method)
+                              ? program_expand(archive, member, file.path())
+                              : expand_older(member, archive, file);
     if (!failure.empty())
         refuse(member, archive, failure);
     Member expanded = member;
