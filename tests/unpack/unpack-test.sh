@@ -332,8 +332,9 @@ test_damage() {
 test_safety() {
     mkdir -p "$work/box/dest" "$work/box/outside"
     local case member
-    # Absolute and climbing paths: refused before anything is written, even the good member.
-    for member in "/kolvane-unpack-absolute-$$/x" "../escaped" "a/../../escaped" 'a\x5c..\x5c..\x5cescaped'; do
+    # Server and climbing paths: refused before anything is written, even the good member.
+    for member in "//kolvane-unpack-absolute-$$/x" '\x5c\x5cserver\x5cshare\x5cx' "../escaped" \
+        "a/../../escaped" 'a\x5c..\x5c..\x5cescaped'; do
         "$craft" lzh "$work/bad.lzh" 'file:first.txt:1' "file:$member:evil" || fail "craft"
         for case in "$work/bad.lzh" $(wrap "$work/bad.lzh" "$work/bad"); do
             run -d "$work/box/dest" "$case"
@@ -346,6 +347,17 @@ test_safety() {
         done
     done
     [ -e "/kolvane-unpack-absolute-$$" ] && fail "absolute member written at the root"
+    # A path from the drive's root goes below DIR, which stands for that root.
+    "$craft" lzh "$work/root.lzh" 'file:first.txt:1' 'file:\x5croot\x5cx:2' 'file:/y:3'
+    run -q -d "$work/box/dest" "$work/root.lzh"
+    expect_rc "member from the root" 0
+    expect_tree "member from the root" "$work/box" "./dest
+./dest/first.txt
+./dest/root
+./dest/root/x
+./dest/y
+./outside"
+    rm -rf "$work/box/dest" && mkdir "$work/box/dest"
 
     # A symbolic link in the folder is never followed out of it.
     ln -s "$work/box/outside" "$work/box/dest/link"

@@ -33,8 +33,10 @@ bool climbs_out(const char *path) {
 // output path exactly as the program's run will.
 std::string refusal_of(const Member &m) {
     std::string shown = "member \"" + printable(m.path) + "\"";
-    if (m.path[0] == '/')
-        return shown + " has an absolute path";
+    // One leading separator means the root of the destination's drive, which DIR stands
+    // for; two would name a server.
+    if (m.path[0] == '/' && m.path[1] == '/')
+        return shown + " has a server path";
     if (climbs_out(m.path))
         return shown + " climbs out of the destination folder (\"..\")";
     if (!build_output_path())

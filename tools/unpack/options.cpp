@@ -29,8 +29,9 @@ Without -l or -t, FILE is extracted. Questions (the archive's notice, replacing 
 are asked on the terminal. When standard input is not a terminal, a question that -y or
 -n does not answer ends the run with exit code 3.
 
-Nothing is written outside DIR: members with an absolute path or a ".." component are
-refused before anything is extracted, symbolic links are never followed out of DIR, and
+Nothing is written outside DIR, which stands for the root of a drive: a member path that
+begins with a separator goes below DIR, as on Windows it goes below the root; members
+with a server path ("//") or a ".." component are refused before anything is extracted, symbolic links are never followed out of DIR, and
 the command a self-extractor would start afterwards is shown, never run. Time stamps are
 restored; attributes only when the self-extractor is configured to restore them.
 
