@@ -12,7 +12,7 @@ add_custom_command(OUTPUT ${RESOURCE_RES}
   COMMAND ${WINDRES} --codepage=65001 -I ${CMAKE_SOURCE_DIR}/resources -O res
     ${CMAKE_SOURCE_DIR}/resources/kolvane95.rc -o ${RESOURCE_RES}
   DEPENDS resources/kolvane95.rc resources/resource.h resources/strings.inc
-    resources/kolvane95.ico
+    resources/kolvane95.ico resources/kolvane95.manifest
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/resources)
 add_custom_command(OUTPUT ${RESOURCE_SOURCE}
   COMMAND ${CMAKE_COMMAND} -DINPUT=${RESOURCE_RES} -DOUTPUT=${RESOURCE_SOURCE}

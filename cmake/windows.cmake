@@ -17,6 +17,9 @@ endif()
 enable_language(RC)
 # The resource script and its string table are UTF-8.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --codepage=65001")
+# The files the script takes in whole, which the compiler's own scan does not see.
+set_source_files_properties(resources/kolvane95.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/kolvane95.ico;${CMAKE_SOURCE_DIR}/resources/kolvane95.manifest")
 
 file(GLOB WIN32_RUNTIME_SOURCES CONFIGURE_DEPENDS win32/*.cpp)
 # Keeps the compiler from turning the runtime's own loops into calls to memset and friends.

@@ -1,11 +1,10 @@
 #!/bin/bash
 # End-to-end tests of kolvane-make, one group of cases per run:
 #   make-test.sh GROUP MAKE UNPACK [STUB]
-# GROUP: usage, roundtrip, refusals, interrupted, from_archive, archive_classes or
-# determinism. UNPACK is
-# kolvane-unpack, the program's own code on the host; STUB is the real stub of the Windows
-# build, used beside a fake one when it exists. lhasa and 7-Zip check every archive
-# independently.
+# GROUP: usage, roundtrip, refusals, interrupted, from_archive, archive_classes, determinism or
+# elevation. UNPACK is kolvane-unpack, the program's own code on the host; STUB is the real stub
+# of the Windows build, used beside a fake one when it exists (elevation needs it). lhasa and
+# 7-Zip check every archive independently.
 set -uo pipefail
 export TZ=UTC
 group=$1 make=$2 unpack=$3 real_stub=${4:-}
@@ -142,6 +141,18 @@ test_usage() {
     done
 }
 
+# Offsets of the bytes of the stub's image past the configuration block that differ in the
+# copy, leaving out the PE checksum (the copy's is that of the whole file).
+image_changes() { # STUB EXE
+    local size pe=0
+    size=$(stat -c %s "$1")
+    [ "$(head -c 2 "$1")" = MZ ] && [ "$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')" -gt 0 ] &&
+        pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    cmp -l "$1" "$2" -n "$size" 2>/dev/null | awk -v pe="$pe" '
+        { at = $1 - 1 }
+        at >= 1217 && !(pe && at >= pe + 88 && at < pe + 92) { print at }'
+}
+
 # One self-extractor of the tree per stub and method, checked field by field, then
 # through lhasa, 7-Zip and the program's own code.
 test_roundtrip() {
@@ -169,7 +180,7 @@ test_roundtrip() {
                 grep -qxF -- "$line" "$work/config" || fail "$method: no '$line' in $(cat "$work/config")"
             done
             cmp -s -n 512 "$stub" "$exe" || fail "$method: the DOS header was changed"
-            cmp -s -i 1217 "$stub" "$exe" -n $(($(stat -c %s "$stub") - 1217)) ||
+            [ -z "$(image_changes "$stub" "$exe")" ] ||
                 fail "$method: the image after the block was changed"
             archive_of "$exe" "$lzh"
             check "$method headers" python3 "$here/lzh_tool.py" headers "$lzh"
@@ -534,8 +545,60 @@ test_determinism() {
     done
 }
 
+# The stub's manifest, then a self-extractor for each --elevation: its manifest stays
+# well-formed with the level asked for, nothing moves (only the level's slot and the
+# checksum differ from the default), the checksum is that of the whole file, and
+# kolvane-unpack -l shows the level. A stub without a manifest takes no level.
+test_elevation() {
+    [ -f "$real_stub" ] || { fail "the stub $real_stub is missing (make win)"; return; }
+    manifest_of() { # EXE: leaves its lines in $work/manifest
+        python3 "$here/manifest.py" "$1" >"$work/manifest" 2>&1 ||
+            fail "$(basename "$1"): no readable manifest: $(cat "$work/manifest")"
+    }
+    manifest_of "$real_stub"
+    for line in level=asInvoker comctl=6.0.0.0 checksum=ok 'dpi=true,PerMonitorV2, System'; do
+        grep -qxF -- "$line" "$work/manifest" || fail "stub: no '$line' in $(cat "$work/manifest")"
+    done
+    # Windows 10 and 11 report themselves only to a program that names them.
+    expect_text "stub" "$work/manifest" "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+    mkdir -p "$work/tree"
+    printf 'x\r\n' >"$work/tree/x.txt"
+    run -q -o "$work/default.exe" --stub "$real_stub" "$work/tree"
+    expect_rc "default" 0
+    local level slot changed checksum
+    slot=$(grep -obUa 'level="asInvoker"' "$real_stub" | cut -d: -f1)
+    checksum=$(($(od -An -tu4 -j60 -N4 "$real_stub") + 88))
+    for level in asInvoker highestAvailable requireAdministrator; do
+        run -q -o "$work/$level.exe" --stub "$real_stub" --elevation "$level" "$work/tree"
+        expect_rc "$level" 0
+        manifest_of "$work/$level.exe"
+        for line in "level=$level" checksum=ok; do
+            grep -qxF -- "$line" "$work/manifest" || fail "$level: no '$line' in $(cat "$work/manifest")"
+        done
+        changed=$(cmp -l "$work/default.exe" "$work/$level.exe" |
+            awk -v s="$slot" -v c="$checksum" '{ at = $1 - 1 }
+                (at < s || at >= s + 29) && (at < c || at >= c + 4) { print at }')
+        [ -z "$changed" ] || fail "$level: bytes besides the level and checksum changed: $changed"
+        check "$level: same size" test "$(stat -c %s "$work/$level.exe")" = "$(stat -c %s "$work/default.exe")"
+        "$unpack" -l "$work/$level.exe" >"$work/list" 2>&1
+        expect_text "$level listed" "$work/list" "  elevation: $level"
+    done
+    check "asInvoker is the default" cmp "$work/default.exe" "$work/asInvoker.exe"
+    run -q -o "$work/x.exe" --stub "$real_stub" --elevation Administrator "$work/tree"
+    expect_rc "unknown level" 2
+    fake_stub "$work/fake.exe"
+    run -q -o "$work/x.exe" --stub "$work/fake.exe" --elevation highestAvailable "$work/tree"
+    expect_rc "level for a stub without a manifest" 1
+    expect_text "no manifest" "$work/err" "has no manifest"
+    check "nothing written" test ! -e "$work/x.exe"
+    run -q -o "$work/x.exe" --stub "$work/fake.exe" "$work/tree"
+    expect_rc "no level asked for" 0
+    "$unpack" -l "$work/x.exe" >"$work/list" 2>&1
+    expect_text "listed without a manifest" "$work/list" "  elevation: (no manifest)"
+}
+
 case $group in
-usage | roundtrip | refusals | interrupted | from_archive | archive_classes | determinism) "test_$group" ;;
+usage | roundtrip | refusals | interrupted | from_archive | archive_classes | determinism | elevation) "test_$group" ;;
 *)
     echo "unknown group $group" >&2
     exit 2

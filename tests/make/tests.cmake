@@ -1,6 +1,7 @@
 # End-to-end tests of kolvane-make: the binary itself on generated folders and on archives
 # made by jlha, checked by lhasa, 7-Zip and kolvane-unpack.
-foreach(group usage roundtrip refusals interrupted from_archive archive_classes determinism)
+foreach(group usage roundtrip refusals interrupted from_archive archive_classes determinism
+  elevation)
   add_test(NAME make.${group}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make-test.sh ${group}
       $<TARGET_FILE:kolvane-make> $<TARGET_FILE:kolvane-unpack>

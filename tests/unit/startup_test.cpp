@@ -63,6 +63,7 @@ TEST_F(StartupTest, GateFollowsTheVersionTable) {
         {0x05650004, true, "NT 4.0"},
         {0x23F00005, true, "Windows 2000"},
         {0x4A61000A, true, "Windows 10"},
+        {0x55F0000A, true, "Windows 11, 10.0.22000 to the programs that name it"},
         {0x000000FF, true, "NT, major 255: the major version compares unsigned"},
         {0x80000A03, false, "Win32s on Windows 3.1"},
         {0x80005F03, false, "Win32s, minor 95"},

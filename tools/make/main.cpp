@@ -9,6 +9,7 @@
 #include "options.h"
 #include "output_file.h"
 #include "plan_checks.h"
+#include "stub_copy.h"
 
 #include <bit>
 #include <cstdio>
@@ -66,6 +67,7 @@ void report_repacked(const Options &options, const ArchiveSummary &summary) {
 // Everything that can be refused is refused before the output file is created.
 int make_self_extractor(const Options &options) {
     std::vector<uint8_t> stub = load_stub(options.stub);
+    size_t checksum_field = prepare_stub_copy(stub, options);
     SfxConfig config = make_config(options);
     if (options.from_archive.empty())
         refuse_output_inside(options.output, options.source);
@@ -85,6 +87,8 @@ int make_self_extractor(const Options &options) {
     config.total_size_high = (uint32_t)(summary.total_size >> 32);
     out.seek(CONFIG_OFFSET);
     out.write(&config, CONFIG_SIZE);
+    if (checksum_field)
+        write_checksum(out, checksum_field);
     out.commit();
     report_repacked(options, summary);
     if (!options.quiet)

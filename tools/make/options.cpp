@@ -1,7 +1,9 @@
 #include "options.h"
+#include "execution_level.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -36,6 +38,9 @@ self-extractor may stand for ARCHIVE.lzh).
                                again (default lh7); a file that does not shrink is stored
   --recompress                 pack every member of ARCHIVE.lzh again with --method, and
                                show the size of their data before and after
+  --elevation LEVEL            the execution level that the manifest asks Windows Vista
+                               and later for: asInvoker (default, no elevation prompt),
+                               highestAvailable or requireAdministrator
   -q                           print nothing but errors
   --help                       show this text
 
@@ -87,7 +92,7 @@ const TextOption TEXT_OPTIONS[] = {
     {"--folder", &Options::folder},   {"--message", &Options::message},
     {"--command", &Options::command}, {"--notice", &Options::notice},
     {"--stub", &Options::stub},       {"--from-archive", &Options::from_archive},
-    {"-o", &Options::output},
+    {"-o", &Options::output},         {"--elevation", &Options::elevation},
 };
 
 // The value of an option that takes one: "--name=value", or the next argument.
@@ -161,6 +166,12 @@ int parse_options(int argc, char **argv, Options &options) {
             return usage_error("--method must be lh0, lh5, lh6 or lh7, not " + method);
         options.method = method[2];
     }
+    if (!options.elevation.empty() &&
+        std::find(std::begin(EXECUTION_LEVELS), std::end(EXECUTION_LEVELS), options.elevation) ==
+            std::end(EXECUTION_LEVELS))
+        return usage_error("--elevation must be asInvoker, highestAvailable or "
+                           "requireAdministrator, not " +
+                           options.elevation);
     if (options.output.empty())
         return usage_error("no output file given (-o OUT.exe)");
     if (seen_folder == !options.from_archive.empty())

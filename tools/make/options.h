@@ -14,6 +14,9 @@ struct Options {
     std::string notice; // --notice FILE
     std::string stub;   // --stub, or the stub of the build this program belongs to
     char method = '7';  // --method lh0, lh5, lh6 or lh7
+    // --elevation: asInvoker, highestAvailable or requireAdministrator; empty when not
+    // given, which keeps the stub's own level (asInvoker) and accepts a stub without one.
+    std::string elevation;
     bool quiet = false;
     bool recompress = false; // --recompress: every member of --from-archive packed again
 };

@@ -97,6 +97,15 @@ void OutputFile::truncate_here() {
         fail();
 }
 
+size_t OutputFile::read_at(uint64_t offset, void *data, size_t size) {
+    if (fflush(file_) != 0)
+        fail();
+    ssize_t got = pread(fileno(file_), data, size, (off_t)offset);
+    if (got < 0)
+        fail();
+    return (size_t)got;
+}
+
 void OutputFile::commit() {
     mode_t mask = umask(0);
     umask(mask);

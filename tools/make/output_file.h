@@ -20,7 +20,9 @@ class OutputFile {
     uint64_t position();
     void seek(uint64_t offset);
     void truncate_here(); // drops everything after the current position
-    void commit();        // completes the file and gives it its name
+    // Reads what has been written from `offset` on; returns the bytes read, 0 at the end.
+    size_t read_at(uint64_t offset, void *data, size_t size);
+    void commit(); // completes the file and gives it its name
 
   private:
     [[noreturn]] void fail();

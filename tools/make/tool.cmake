@@ -4,5 +4,5 @@ file(GLOB MAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_executable(kolvane-make ${MAKE_SOURCES})
 target_include_directories(kolvane-make PRIVATE
   ${PROGRAM_INCLUDES} ${CMAKE_SOURCE_DIR}/standin/include)
-target_link_libraries(kolvane-make PRIVATE lzh_encoder legacy_decode program)
+target_link_libraries(kolvane-make PRIVATE lzh_encoder legacy_decode program stub_image)
 set_target_properties(kolvane-make PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

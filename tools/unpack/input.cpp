@@ -8,6 +8,7 @@
 // program's header reader to say, except that other levels get a message of their own.
 #include "input.h"
 #include "archive/header.h"
+#include "execution_level.h"
 #include "terminal.h"
 
 #include <errno.h>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -48,6 +50,16 @@ bool read_block(int fd, Input &input) {
     return pread(fd, &input.config, CONFIG_SIZE, CONFIG_OFFSET) == (ssize_t)CONFIG_SIZE;
 }
 
+// The stub's image is everything before the archive; a larger one than any stub is not read.
+std::string execution_level(int fd, uint32_t image_size) {
+    constexpr uint32_t LARGEST_IMAGE = 1 << 20;
+    Bytes image(std::min(image_size, LARGEST_IMAGE));
+    if (pread(fd, image.data(), image.size(), 0) != (ssize_t)image.size())
+        return "";
+    size_t slot = find_level_slot(image);
+    return slot ? level_in_slot(image, slot) : "";
+}
+
 bool classify(int fd, Input &input) {
     uint8_t level = 2;
     Found found = NOTHING;
@@ -58,6 +70,7 @@ bool classify(int fd, Input &input) {
     }
     if (input.self_extractor) {
         input.archive_offset = input.config.archive_offset;
+        input.execution_level = execution_level(fd, input.archive_offset);
     } else {
         input.config = {};
         found = input.size ? look_at(fd, 0, input.size, level) : NOTHING;

@@ -14,6 +14,9 @@ struct Input {
     bool self_extractor = false;
     SfxConfig config = {}; // the block as stored (self-extractors only)
     uint32_t archive_offset = 0;
+    // What the self-extractor's manifest asks Windows for; empty when it has no manifest
+    // with an execution level (an older stub).
+    std::string execution_level;
 };
 
 // Opens the file and tells by its content what it is. On failure the reason has been

@@ -38,6 +38,8 @@ void print_configuration(const Input &input) {
     printf("  message: %s\n", field(c.message, sizeof c.message).c_str());
     printf("  command: %s\n", field(c.command, sizeof c.command).c_str());
     printf("  flags:   0x%02X%s\n", c.flags & 0xFF, flag_names(c.flags & 0xFF).c_str());
+    printf("  elevation: %s\n",
+           input.execution_level.empty() ? "(no manifest)" : input.execution_level.c_str());
     printf("  total:   %llu bytes\n\n",
            (unsigned long long)c.total_size_high << 32 | c.total_size_low);
 }
