@@ -22,6 +22,7 @@ class History {
 
     bool done() const { return written_ >= expected_; }
     std::uint64_t written() const { return written_; }
+    std::uint64_t expected() const { return expected_; }
     unsigned position() const { return pos_; }
     unsigned mask() const { return mask_; }
     std::uint8_t &at(unsigned index) { return ring_[index & mask_]; }
