@@ -1,0 +1,264 @@
+// The legacy decoders against lhasa: the members of the shared sample of archives written
+// by other archivers, and streams the jLHA library writes in each method it knows. Damaged
+// data must be reported without writing more than the member's size.
+#include "legacy_decode.h"
+#include "lzh_members.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes read_file(const fs::path &path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+void write_file(const fs::path &path, const Bytes &bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+std::string quoted(const fs::path &path) {
+    return "'" + path.string() + "'";
+}
+
+// Standard output of a command; `ok` tells whether it exited with 0.
+Bytes run(const std::string &command, bool &ok) {
+    Bytes output;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ok = false;
+        return output;
+    }
+    std::uint8_t buffer[65536];
+    std::size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.insert(output.end(), buffer, buffer + got);
+    ok = pclose(pipe) == 0;
+    return output;
+}
+
+struct Expansion {
+    std::string damage;
+    Bytes bytes;
+};
+
+Expansion expand(const LzhMember &member) {
+    Expansion result;
+    result.damage = legacy::expand(member.method, member.packed, member.original_size,
+                                   [&](const std::uint8_t *data, std::size_t size) {
+                                       result.bytes.insert(result.bytes.end(), data, data + size);
+                                   });
+    return result;
+}
+
+std::uint16_t crc16(const Bytes &bytes) {
+    std::uint16_t crc = 0;
+    for (std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xa001 : crc >> 1;
+    }
+    return crc;
+}
+
+bool lhasa_reads(const fs::path &archive) {
+    return std::system(("lhasa tq " + quoted(archive) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool is_folder(const LzhMember &member) {
+    return member.method == "-lhd-";
+}
+
+const fs::path sample_folder = KOLVANE_PEER_ARCHIVES;
+
+// Every sample archive whose members all use the legacy methods: the concatenation of our
+// expansions equals what lhasa prints for the archive. This lhasa does not know -lh2- and
+// -lh3-; there each member's CRC is what vouches for it.
+TEST(LegacySamples, MembersExpandAsLhasaDoes) {
+    if (!fs::is_directory(sample_folder))
+        GTEST_SKIP() << "SKIPPED LOUDLY: the sample archives are not at " << sample_folder;
+    std::map<std::string, int> methods;
+    for (const auto &entry : fs::directory_iterator(sample_folder)) {
+        Bytes archive = read_file(entry.path());
+        std::vector<LzhMember> members;
+        if (!read_members(archive, members))
+            continue;
+        bool legacy_only = !members.empty();
+        for (const LzhMember &member : members)
+            legacy_only = legacy_only && (is_folder(member) || legacy::supported(member.method));
+        if (!legacy_only)
+            continue;
+        Bytes ours;
+        for (const LzhMember &member : members) {
+            if (is_folder(member))
+                continue;
+            Expansion expansion = expand(member);
+            EXPECT_EQ(expansion.damage, "") << entry.path() << " " << member.method;
+            EXPECT_EQ(crc16(expansion.bytes), member.crc) << entry.path() << " " << member.method;
+            ours.insert(ours.end(), expansion.bytes.begin(), expansion.bytes.end());
+            ++methods[member.method];
+        }
+        if (!lhasa_reads(entry.path())) {
+            std::printf("lhasa cannot read %s: checked by CRC only\n", entry.path().c_str());
+            continue;
+        }
+        bool ok;
+        Bytes theirs = run("lhasa pq " + quoted(entry.path()), ok);
+        EXPECT_TRUE(ours == theirs) << entry.path() << " expands differently from lhasa's";
+    }
+    std::string seen;
+    for (const auto &[method, count] : methods)
+        seen += " " + method + "x" + std::to_string(count);
+    std::printf("sample members compared:%s\n", seen.c_str());
+    EXPECT_FALSE(methods.empty());
+}
+
+// Compressible data of several kinds: words from a small vocabulary (long enough for the
+// adaptive codes to rescale their counts), and bytes of a skewed distribution mixed with
+// long runs and repeats from up to 8 KiB back (the longest matches and farthest positions).
+std::vector<Bytes> generated_data() {
+    std::mt19937 random(95);
+    Bytes words;
+    const char *vocabulary[] = {"window ", "archive ", "member ", "header ", "the ",    "of ",
+                                "data\n",  "Kolvane ", "method ", "a ",      "folder ", "95 "};
+    while (words.size() < 400000) {
+        const char *word = vocabulary[random() % 12];
+        words.insert(words.end(), word, word + std::char_traits<char>::length(word));
+        if (random() % 50 == 0)
+            words.push_back(static_cast<std::uint8_t>(random()));
+    }
+    Bytes mixed;
+    while (mixed.size() < 150000) {
+        switch (random() % 4) {
+        case 0:
+            mixed.insert(mixed.end(), 1 + random() % 400, static_cast<std::uint8_t>(random()));
+            break;
+        case 1:
+            if (mixed.size() > 8192) {
+                std::size_t from = mixed.size() - 1 - random() % 8192;
+                for (unsigned length = 3 + random() % 300; length > 0; --length)
+                    mixed.push_back(mixed[from++]);
+            }
+            break;
+        default:
+            for (unsigned length = random() % 40; length > 0; --length)
+                mixed.push_back(static_cast<std::uint8_t>(random() % 7 * random() % 256));
+        }
+    }
+    return {words, mixed, Bytes{'x'}};
+}
+
+// Members jLHA writes in each legacy method it can write, with the data they hold.
+struct Generated {
+    LzhMember member;
+    Bytes original;
+};
+
+class LegacyGenerated : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const char *jar = "/usr/share/java/jlha.jar";
+        if (!fs::exists(jar) || std::system("command -v java >/dev/null 2>&1") != 0) {
+            skip_reason = "SKIPPED LOUDLY: java or the jLHA library is not installed";
+            return;
+        }
+        fs::path folder = fs::temp_directory_path() / ("legacy-test-" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        originals = generated_data();
+        std::string files;
+        for (std::size_t i = 0; i < originals.size(); ++i) {
+            write_file(folder / ("data" + std::to_string(i)), originals[i]);
+            files += " " + quoted(folder / ("data" + std::to_string(i)));
+        }
+        for (const char *method : {"-lh1-", "-lh3-", "-lzs-", "-lz5-"}) {
+            fs::path archive = folder / (std::string(method) + ".lzh");
+            bool ok;
+            run(std::string("java -cp ") + jar +
+                    " " KOLVANE_SOURCE "/tests/legacy/WriteArchive.java " + quoted(archive) + " " +
+                    method + " 0" + files + " >&2",
+                ok);
+            ASSERT_TRUE(ok) << "jLHA could not write " << method;
+            if (lhasa_reads(archive)) {
+                Bytes all;
+                for (const Bytes &original : originals)
+                    all.insert(all.end(), original.begin(), original.end());
+                ASSERT_TRUE(run("lhasa pq " + quoted(archive), ok) == all)
+                    << "lhasa and jLHA disagree on " << method;
+            } else {
+                std::printf("lhasa cannot read %s: jLHA's data alone is the reference\n", method);
+            }
+            archives.push_back(read_file(archive));
+        }
+        fs::remove_all(folder);
+        for (const Bytes &archive : archives) {
+            std::vector<LzhMember> members;
+            ASSERT_TRUE(read_members(archive, members));
+            ASSERT_EQ(members.size(), originals.size());
+            for (std::size_t i = 0; i < members.size(); ++i)
+                generated.push_back({members[i], originals[i]});
+        }
+    }
+    void SetUp() override {
+        if (!skip_reason.empty())
+            GTEST_SKIP() << skip_reason;
+    }
+    static inline std::string skip_reason;
+    static inline std::vector<Bytes> originals;
+    static inline std::vector<Bytes> archives;
+    static inline std::vector<Generated> generated;
+};
+
+TEST_F(LegacyGenerated, StreamsExpandToTheirData) {
+    std::map<std::string, int> methods;
+    for (const Generated &item : generated) {
+        if (item.member.method == "-lh0-")
+            continue; // jLHA stores what it cannot shrink
+        Expansion expansion = expand(item.member);
+        EXPECT_EQ(expansion.damage, "") << item.member.method;
+        EXPECT_TRUE(expansion.bytes == item.original)
+            << item.member.method << " member of " << item.original.size() << " bytes";
+        ++methods[item.member.method];
+    }
+    EXPECT_EQ(methods.size(), 4u);
+}
+
+// Cut-off data, and sizes larger than the data holds, are damage; the output never exceeds
+// the member's size and what was written is the start of the data.
+TEST_F(LegacyGenerated, DamageIsReportedWithinTheSize) {
+    for (const Generated &item : generated) {
+        if (item.member.method == "-lh0-" || item.original.size() < 100)
+            continue;
+        std::span<const std::uint8_t> whole = item.member.packed;
+        for (std::size_t cut : {std::size_t{0}, whole.size() / 2, whole.size() - 1}) {
+            LzhMember damaged = item.member;
+            damaged.packed = whole.first(cut);
+            Expansion expansion = expand(damaged);
+            EXPECT_NE(expansion.damage, "") << item.member.method << " cut at " << cut;
+            ASSERT_LE(expansion.bytes.size(), item.original.size());
+            EXPECT_TRUE(
+                std::equal(expansion.bytes.begin(), expansion.bytes.end(), item.original.begin()))
+                << item.member.method << " cut at " << cut;
+        }
+        LzhMember longer = item.member;
+        longer.original_size += 100000;
+        Expansion expansion = expand(longer);
+        EXPECT_NE(expansion.damage, "") << item.member.method << " with a larger size";
+        EXPECT_LE(expansion.bytes.size(), longer.original_size);
+    }
+}
+
+} // namespace
