@@ -1,11 +1,14 @@
 # Entry points: `make` builds both targets, `make test` installs what is missing, builds
-# and runs every test, `make demo` builds and runs the bundled example.
+# and runs every test, `make demo` builds and runs the bundled example. `make install`
+# (PREFIX, default /usr/local, and DESTDIR) installs the tools, the stub and the manual
+# pages; `make deb` packages the same for Debian under build/deb/.
 JOBS ?= $(shell nproc)
 HOST := build/host
 WIN := build/win
 FUZZ := build/fuzz
+PREFIX ?= /usr/local
 
-.PHONY: all host win fuzz deps test demo clean
+.PHONY: all host win fuzz deps test demo install deb clean
 
 all: host win
 
@@ -33,6 +36,12 @@ test: deps
 demo: deps
 	@$(MAKE) --no-print-directory all
 	@bash scripts/demo.sh
+
+install: all
+	@DESTDIR="$(DESTDIR)" cmake --install $(HOST) --prefix $(PREFIX)
+
+deb: all
+	@bash scripts/make-deb.sh
 
 clean:
 	rm -rf build

@@ -32,6 +32,7 @@ file(GLOB TOOL_CMAKE_FILES CONFIGURE_DEPENDS tools/*/tool.cmake)
 foreach(tool_file ${TOOL_CMAKE_FILES})
   include(${tool_file})
 endforeach()
+include(cmake/install.cmake)
 
 enable_testing()
 find_package(GTest REQUIRED)

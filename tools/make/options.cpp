@@ -33,7 +33,7 @@ self-extractor may stand for ARCHIVE.lzh).
   --overwrite-without-asking   replace existing files without asking
   --notice FILE                a text shown as a yes/no question first (at most 1023
                                bytes): UTF-8 is converted, anything else kept as it is
-  --stub PATH                  the stub (default: ../win/kolvane95.exe beside this program)
+  --stub PATH                  the stub (default: the one installed with this program)
   --method lh0|lh5|lh6|lh7     compression of FOLDER's files and of the members packed
                                again (default lh7); a file that does not shrink is stored
   --recompress                 pack every member of ARCHIVE.lzh again with --method, and
@@ -43,6 +43,7 @@ self-extractor may stand for ARCHIVE.lzh).
                                highestAvailable or requireAdministrator
   -q                           print nothing but errors
   --help                       show this text
+  --version                    show the version
 
 Texts are UTF-8 here and stored in code page 932; one that does not convert or does not
 fit is refused, never cut. Byte counts are those of code page 932.
@@ -73,13 +74,18 @@ int usage_error(const std::string &text) {
     return EXIT_USAGE;
 }
 
-// <directory of this program>/../win/kolvane95.exe
+// The stub installed with this program (share/kolvane95/ beside bin/), found from where the
+// program is, so that a moved installation keeps working; in the build tree ../win/.
 std::string default_stub() {
+    namespace fs = std::filesystem;
     std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
     if (error)
         return "kolvane95.exe";
-    return (self.parent_path().parent_path() / "win" / "kolvane95.exe").string();
+    fs::path installed = folder / KOLVANE_STUB_FROM_BIN / "kolvane95.exe";
+    if (fs::exists(installed, error))
+        return installed.lexically_normal().string();
+    return (folder.parent_path() / "win" / "kolvane95.exe").string();
 }
 
 struct TextOption {
@@ -125,6 +131,10 @@ int parse_options(int argc, char **argv, Options &options) {
         std::string_view argument = argv[i];
         if (argument == "--help") {
             fputs(HELP, stdout);
+            return EXIT_MADE;
+        }
+        if (argument == "--version") {
+            puts("kolvane-make " KOLVANE_VERSION);
             return EXIT_MADE;
         }
         if (argument == "-q") {

@@ -50,7 +50,7 @@ int usage_error(const char *text, const char *detail = "") {
 int print_version() {
     char name[128];
     LoadStringA(nullptr, IDS_PROGRAM_NAME, name, sizeof name);
-    printf("kolvane-unpack (%s)\n", name);
+    printf("kolvane-unpack " KOLVANE_VERSION " (%s)\n", name);
     return EXIT_DONE;
 }
 
