@@ -76,6 +76,9 @@ for archive in "$samples"/*.lzh "$samples"/*.lzs "$samples"/*.pma; do
         >"$work/out" 2>"$work/err" </dev/null
     rc=$?
     expected=$(refusal_expected "$name")
+    # Neither peer extracts win-c's -lh2- and -lh3- members (lhasa lists them, then fails
+    # without a word): there is nothing to hold a self-extractor against.
+    [ "$peer_reads" != 0 ] && method_pending "$name" && continue
     if [ "$peer_reads" != 0 ] || [ -n "$expected" ]; then
         expect_rc "$name (refused)" 1
         [ -n "$expected" ] && expect_text "$name (refused)" "$work/err" "$expected"
