@@ -15,8 +15,11 @@
 #   wine_set_version VERSION    Windows version the prefix reports (win31, nt351, win95, nt40,
 #                               winxp, win10, ...).
 #   wine_reset_version          Back to Wine's default version (fails when none was set).
-#   wine_start EXE [ARGS...]    Starts EXE in the background with message box tracing. Sets
-#                               WINE_PID and WINE_LOG (its own trace log); wait in the same shell.
+#   wine_set_dpi DPI            Screen resolution (LogPixels) of the programs started from now
+#                               on, 96 by default; wine_reset_dpi goes back to the default.
+#   wine_start EXE [ARGS...]    Starts EXE in the background with message box and DLL load
+#                               tracing. Sets WINE_PID and WINE_LOG (its own trace log); wait in
+#                               the same shell.
 #   wine_wait_exit TIMEOUT      Waits up to TIMEOUT s; sets WINE_EXIT_CODE and returns the
 #                               program's exit code (ExitProcess code mod 256). On timeout the
 #                               program is killed, WINE_EXIT_CODE=timeout and the return is 124.
@@ -193,10 +196,21 @@ wine_reset_version() {
     >>"$WINE_RUN_DIR/logs/reg-$$.log" 2>&1
 }
 
+wine_set_dpi() {
+  [[ "${1:-}" =~ ^[0-9]+$ ]] || { echo "wine_set_dpi: bad DPI '${1:-}'" >&2; return 2; }
+  _wine_unlocked wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" \
+    /f >>"$WINE_RUN_DIR/logs/reg-$$.log" 2>&1
+}
+
+wine_reset_dpi() {
+  _wine_unlocked wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f \
+    >>"$WINE_RUN_DIR/logs/reg-$$.log" 2>&1
+}
+
 wine_start() {
   WINE_LOG=$(mktemp "$WINE_RUN_DIR/logs/$(basename "$1" .exe)-XXXXXX.log")
   WINE_EXIT_CODE=
-  WINEDEBUG=-all,trace+msgbox wine "$@" >"$WINE_LOG" 2>&1 {_WINE_LOCK_FD}>&- &
+  WINEDEBUG=-all,trace+msgbox,trace+loaddll wine "$@" >"$WINE_LOG" 2>&1 {_WINE_LOCK_FD}>&- &
   WINE_PID=$!
 }
 

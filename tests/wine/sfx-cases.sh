@@ -7,7 +7,7 @@
 #   sfx-cases.sh STUB [CASE...]
 #
 # CASE: main notice_no overwrite overwrite_cancel cancel relative damaged_header
-# truncated crc_error gate (default: all, in this order). Screenshots go to
+# truncated crc_error gate dpi (default: all, in this order). Screenshots go to
 # $WINE_RUN_DIR/screenshots/sfx-CASE-STEP.png; the scratch folder $WINE_RUN_DIR/sfx-cases is
 # kept when a check fails (without its large files).
 set -uo pipefail
@@ -24,6 +24,8 @@ source "$here/sfx-scenarios.sh"
 source "$here/sfx-errors.sh"
 # shellcheck source=sfx-gate.sh
 source "$here/sfx-gate.sh"
+# shellcheck source=sfx-dpi.sh
+source "$here/sfx-dpi.sh"
 
 stub=${1:-}
 if [ -z "$stub" ] || [ ! -s "$stub" ]; then
@@ -34,7 +36,7 @@ stub=$(realpath "$stub")
 shift
 cases=("$@")
 [ ${#cases[@]} = 0 ] && cases=(main notice_no overwrite overwrite_cancel cancel relative
-  damaged_header truncated crc_error gate)
+  damaged_header truncated crc_error gate dpi)
 
 suite_started=$SECONDS
 case_name=setup
@@ -47,6 +49,7 @@ mkdir -p "$tools"
 suite_cleanup() {
   kill_strays
   wine_reset_version 2>/dev/null || true
+  wine_reset_dpi 2>/dev/null || true
   wine_cleanup
 }
 trap suite_cleanup EXIT
@@ -57,6 +60,7 @@ for program in marker wintext; do
     { echo "FAILED: cannot compile $program.c" >&2; exit 1; }
 done
 wine_reset_version 2>/dev/null || true
+wine_reset_dpi 2>/dev/null || true
 phase "Wine ready, tools built"
 
 for case_name in "${cases[@]}"; do

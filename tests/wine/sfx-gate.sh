@@ -4,6 +4,8 @@
 # poses as each version in turn. Win32s on Windows 3.1 is refused with string 13; NT 3.51 gets
 # the directory picker (caption string 14); Windows 95 and later get the shell's folder
 # browser (title line string 11). Each chooser is cancelled, which leaves the folder as it was.
+# Posing as XP and 10, where Windows reads the program's manifest, the common controls are
+# those of version 6 from the side-by-side store (Wine reads the manifest whatever it poses as).
 
 GATE_TITLE="版の検査"
 
@@ -15,6 +17,12 @@ build_gate_exe() {
   pack z "$work/gate.lzh" "$tree" g.txt &&
     make_exe "$work/gate.lzh" "$work/gate.exe" --title "$GATE_TITLE" \
       --folder "$(wine_path "$work/gate")"
+}
+
+# The program's log shows comctl32 loaded from the side-by-side store, version 6.
+comctl6_loaded() {
+  grep -qiE 'Loaded L".*common-controls_6595b64144ccf1df_6\.[0-9.]+_[^"]*comctl32\.dll"' \
+    "$WINE_LOG" || { echo "  comctl32 version 6 was not loaded (log: $WINE_LOG)" >&2; return 1; }
 }
 
 gate_refused() { # VERSION
@@ -36,6 +44,9 @@ gate_browse() {
   local version=$1 chooser d
   open_main "$work/gate.exe" "$GATE_TITLE" || return
   shot "$version-main"
+  if [ "$version" = winxp ] || [ "$version" = win10 ]; then
+    check "$version: common controls 6 loaded through the manifest" comctl6_loaded
+  fi
   focus_window "$main"
   press alt+b
   if [ "$version" = nt351 ]; then
