@@ -461,12 +461,14 @@ test_archive_classes() {
         'level=0,name=\\l0\\d.txt,data=level 0 from the root' \
         'level=2,name=short.txt,data=chain past the header size,short=2' \
         'level=0,method=-lhd-' 'level=1,method=-lhd-,name=link|target' \
-        'method=-lhd-,dir=in/,name=link|/etc/passwd' 'method=-lz4-,name=lz4.txt,data=stored'
+        'method=-lhd-,dir=in/,name=link|/etc/passwd' 'method=-lz4-,name=lz4.txt,data=stored' \
+        'method=-lhd-,dir=l3/' 'name=short.txt,data=added later' 'method=-lhd-,dir=l3/'
     run -o "$work/classes.exe" --stub "$work/fake.exe" --from-archive "$work/classes.lzh"
     expect_rc "classes" 0
     for text in '"link": a symbolic link (to "target"), left out' \
         '"in/link": a symbolic link (to "/etc/passwd"), left out' \
-        'the folder entry at offset' 'separator is dropped'; do
+        'the folder entry at offset' 'separator is dropped' \
+        '"short.txt" is in the archive more than once; the last one is taken'; do
         expect_text "classes" "$work/err" "$text"
     done
     [ "$(grep -c 'separator is dropped' "$work/err")" = 1 ] || fail "classes: one line per archive"
@@ -477,6 +479,7 @@ test_archive_classes() {
     diff "$work/wanted" "$work/found" >/dev/null || fail "classes: $(diff "$work/wanted" "$work/found")"
     [ "$(cat "$work/classes/subdir/subdir2/hello.txt")" = "no separator after the folder" ] ||
         fail "classes: hello.txt holds $(cat "$work/classes/subdir/subdir2/hello.txt")"
+    [ "$(cat "$work/classes/short.txt")" = "added later" ] || fail "classes: not the last short.txt"
 
     refuse_members() { # CASE TEXT MEMBER...
         local name=$1 text=$2

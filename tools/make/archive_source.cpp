@@ -4,6 +4,7 @@
 #include "make_error.h"
 #include "packed_methods.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -19,9 +20,10 @@ uint32_t from_dos_time(uint32_t dos, const std::string &archive, const std::stri
     tm.tm_year = int(dos >> 25) + 80;
     tm.tm_isdst = -1;
     time_t t = mktime(&tm);
-    if (t < 0 || (uint64_t)t > UINT32_MAX)
+    if (t == (time_t)-1)
         throw MakeError(archive + ": \"" + shown + "\": the MS-DOS time stamp cannot be converted");
-    return (uint32_t)t;
+    // MS-DOS years run to 2107, a level-2 header's seconds to early 2106.
+    return (uint64_t)t > UINT32_MAX ? UINT32_MAX : (uint32_t)t;
 }
 
 uint32_t time_stamp_of(const RawHeader &raw, const std::string &archive, const std::string &shown) {
@@ -91,6 +93,8 @@ class MemberBuilder {
     void finish();
 
   private:
+    void take(Member member);
+
     std::string archive_;
     bool repack_all_;
     ArchiveContents &contents_;
@@ -185,14 +189,31 @@ void MemberBuilder::add(const RawHeader &raw) {
     member.packed_method = raw.method;
     member.method = raw.method[3];
     member.repack = !directory && (!kept || (repack_all_ && raw.original_size > 0));
-    contents_.repacked += member.repack;
     member.time_stamp = time_stamp_of(raw, archive_, member.shown);
     member.attribute = directory ? uint8_t(raw.attribute | ATTRIBUTE_DIRECTORY) : raw.attribute;
     member.size = directory ? 0 : raw.original_size;
     member.data_crc = raw.data_crc;
     member.data_offset = raw.data_offset;
     member.compressed_size = directory ? 0 : raw.data_size;
-    contents_.members.push_back(std::move(member));
+    contents_.repacked += member.repack;
+    take(std::move(member));
+}
+
+// An archive that was added to holds a path more than once: other readers end up with the
+// last copy, so it replaces the earlier one (a folder entry that comes again is passed over).
+void MemberBuilder::take(Member member) {
+    std::vector<Member> &members = contents_.members;
+    auto same = std::find_if(members.begin(), members.end(),
+                             [&](const Member &m) { return m.path() == member.path(); });
+    if (same == members.end()) {
+        members.push_back(std::move(member));
+    } else if (member.source != MemberSource::Directory) {
+        contents_.warnings.push_back(archive_ + ": \"" + member.shown +
+                                     "\" is in the archive more than once; the last one is taken");
+        contents_.repacked -= same->repack;
+        members.erase(same);
+        members.push_back(std::move(member));
+    }
 }
 
 void MemberBuilder::finish() {
