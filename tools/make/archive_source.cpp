@@ -183,8 +183,8 @@ void MemberBuilder::add(const RawHeader &raw) {
                         std::to_string(raw.data_size) + "; the archive is damaged");
     bool kept = stub_expands(raw.method);
     if (!directory && !kept && !can_expand(raw.method))
-        throw MakeError(where + "packed with " + cp932::for_display(raw.method) + ", " +
-                        unknown_method_reason(raw.method));
+        throw MakeError(where + "packed with " + cp932::for_display(raw.method) +
+                        ", which neither the self-extractor nor this program can expand");
     member.source = directory ? MemberSource::Directory : MemberSource::Copied;
     member.packed_method = raw.method;
     member.method = raw.method[3];

@@ -12,7 +12,3 @@ bool stub_expands(const std::string &method) {
 bool can_expand(const std::string &method) {
     return stub_expands(method) || legacy::supported(method);
 }
-
-std::string unknown_method_reason(const std::string &) {
-    return "which neither the self-extractor nor this program can expand";
-}

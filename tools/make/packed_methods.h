@@ -8,7 +8,3 @@ bool stub_expands(const std::string &method);
 
 // Whether this program can expand a member of the method, to pack it again.
 bool can_expand(const std::string &method);
-
-// Why a member of a method that can_expand refuses cannot be taken over, after "packed
-// with METHOD, ".
-std::string unknown_method_reason(const std::string &method);
