@@ -17,10 +17,12 @@ if [ ! -d "$samples" ]; then
     exit 0
 fi
 
-# Archives refused although a peer reads them, and the words the refusal must hold.
+# Archives to be refused, and the words the refusal must hold: -lhx- (undocumented), and
+# an "-lh7-" of an archiver's own that no reader expands.
 refusal_expected() { # NAME
     case $1 in
     *lhx*) echo "packed with -lhx-" ;;
+    dos-d_lh7.lzh) echo '"GPL-2" (-lh7-): the data cannot be expanded' ;;
     *) echo "" ;;
     esac
 }
@@ -29,11 +31,16 @@ refusal_expected() { # NAME
 # the same files as a peer's.
 method_pending() { # NAME
     case $1 in
-    dos-b_lh1.lzh | dos-b_long.lzh | lengths_lh1-* | win-b_h?_lh1.lzh | dos-c_initial.lzs | \
-        dos-c_long.lzs | dos-c_lz5.lzs | lengths_lz5-1m.lzs | lengths_lz5-64k.lzs | \
-        synthetic_lzs_* | cpm_mtcd.pma | cpm_pm1*.pma | synthetic_pm1_pm1.pma | win-c_lh?.lzh)
-        return 0
-        ;;
+    cpm_mtcd.pma | cpm_pm1*.pma | synthetic_pm1_pm1.pma) return 0 ;;
+    esac
+    return 1
+}
+
+# Archives of methods that neither peer here expands (this lhasa lacks -lh2- and -lh3-):
+# made, and whole by the self-extractor's own test run; their CRCs vouch for the data.
+no_peer_knows() { # NAME
+    case $1 in
+    win-c_lh2.lzh | win-c_lh3.lzh) return 0 ;;
     esac
     return 1
 }
@@ -76,9 +83,12 @@ for archive in "$samples"/*.lzh "$samples"/*.lzs "$samples"/*.pma; do
         >"$work/out" 2>"$work/err" </dev/null
     rc=$?
     expected=$(refusal_expected "$name")
-    # Neither peer extracts win-c's -lh2- and -lh3- members (lhasa lists them, then fails
-    # without a word): there is nothing to hold a self-extractor against.
-    [ "$peer_reads" != 0 ] && method_pending "$name" && continue
+    if no_peer_knows "$name"; then
+        expect_rc "$name" 0
+        "$unpack" -q -t "$work/x.exe" >"$work/out" 2>"$work/err" ||
+            fail "$name: kolvane-unpack -t failed: $(head -3 "$work/err")"
+        continue
+    fi
     if [ "$peer_reads" != 0 ] || [ -n "$expected" ]; then
         expect_rc "$name (refused)" 1
         [ -n "$expected" ] && expect_text "$name (refused)" "$work/err" "$expected"
