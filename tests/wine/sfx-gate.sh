@@ -6,6 +6,8 @@
 # browser (title line string 11). Each chooser is cancelled, which leaves the folder as it was.
 # Posing as XP and 10, where Windows reads the program's manifest, the common controls are
 # those of version 6 from the side-by-side store (Wine reads the manifest whatever it poses as).
+# Posing as 10, GetVersion reports 10.0 to a program with the stub's manifest (6.2 to one
+# without), which is what the gate sees there.
 
 GATE_TITLE="版の検査"
 
@@ -87,6 +89,22 @@ gate_browse() {
   check "$version: no message box" expect_boxes
 }
 
+# The probe of the harness' self-test, linked with the stub's manifest, reports GetVersion.
+gate_manifest_version() {
+  local out=$work/version.txt code=0 value
+  printf '1 24 "%s"\n' "$here/../../resources/kolvane95.manifest" >"$work/manifest.rc"
+  if ! i686-w64-mingw32-windres "$work/manifest.rc" -O coff -o "$work/manifest.o" ||
+    ! i686-w64-mingw32-gcc -O1 -mwindows -o "$work/probe.exe" "$here/probe.c" "$work/manifest.o"; then
+    bad "building probe.exe with the manifest"
+    return
+  fi
+  wine_start "$work/probe.exe" version "$(wine_path "$out")"
+  wine_wait_exit 300 || code=$?
+  value=$((16#$(cat "$out" 2>/dev/null || echo 0)))
+  check "win10: GetVersion under the manifest reports NT 10.0" \
+    equals "$code $((value >> 31 & 1)) $((value & 0xFF)).$((value >> 8 & 0xFF))" "0 0 10.0"
+}
+
 case_gate() {
   build_gate_exe || { bad "building the self-extractor"; return; }
   local version
@@ -97,6 +115,7 @@ case_gate() {
     else
       gate_browse "$version"
     fi
+    [ "$version" = win10 ] && gate_manifest_version
     end_program
   done
   wine_reset_version
