@@ -23,6 +23,7 @@
 //         | raw data, symbol table, ...    |  headers hold moves by that same amount
 //         +--------------------------------+
 #include "layout.h"
+#include "pe_checksum.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -239,17 +240,6 @@ void shift_debug_entries(Bytes &out, uint32_t pe, int64_t delta, const Headers &
                              " lies in no section's raw data");
 }
 
-// The PE checksum: the 16-bit words of the file summed with end-around carry, the CheckSum
-// field counted as zero, plus the file's length.
-uint32_t pe_checksum(const Bytes &image) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < image.size(); i += 2) {
-        sum += image[i] | (i + 1 < image.size() ? image[i + 1] << 8 : 0);
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    return sum + uint32_t(image.size());
-}
-
 void write_dos_part(Bytes &out) {
     for (const DosWord &word : DOS_HEADER_WORDS)
         put16(out, word.offset, word.value);
@@ -297,6 +287,8 @@ std::vector<uint8_t> lay_out_image(const std::vector<uint8_t> &in) {
     shift_debug_entries(out, pe, delta, h, in.size());
 
     put32(out, optional + OPT_CHECKSUM, 0);
-    put32(out, optional + OPT_CHECKSUM, pe_checksum(out));
+    PeChecksum checksum;
+    checksum.add(out.data(), out.size());
+    put32(out, optional + OPT_CHECKSUM, checksum.value());
     return out;
 }
