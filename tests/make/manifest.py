@@ -3,9 +3,6 @@
 
   manifest.py EXE    prints "key=value" lines:
                        level=       the requested execution level
-                       comctl=      the version of the common controls asked for
-                       supported=   the supportedOS ids, comma-separated
-                       dpi=         dpiAware, then dpiAwareness
                        checksum=    "ok" when the PE checksum matches the whole file
 
 Fails when there is no manifest (resource type 24, id 1) or it is not well-formed XML.
@@ -71,15 +68,9 @@ def main():
         sys.exit('not a PE file')
     root = ET.fromstring(manifest_bytes(data, pe))
 
-    def find(name):
-        return [e for e in root.iter() if e.tag.rsplit('}', 1)[-1] == name]
-
-    print('level=%s' % ','.join(e.get('level') for e in find('requestedExecutionLevel')))
-    print('comctl=%s' % ','.join(
-        e.get('version') for e in find('assemblyIdentity')
-        if e.get('name') == 'Microsoft.Windows.Common-Controls'))
-    print('supported=%s' % ','.join(e.get('Id') for e in find('supportedOS')))
-    print('dpi=%s' % ','.join(e.text for e in find('dpiAware') + find('dpiAwareness')))
+    levels = [e.get('level') for e in root.iter()
+              if e.tag.rsplit('}', 1)[-1] == 'requestedExecutionLevel']
+    print('level=%s' % ','.join(levels))
     field = pe + 24 + 64
     stored = u32(data, field)
     print('checksum=%s' % ('ok' if stored == checksum(data, field) else
