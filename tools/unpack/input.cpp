@@ -50,7 +50,8 @@ bool read_block(int fd, Input &input) {
     return pread(fd, &input.config, CONFIG_SIZE, CONFIG_OFFSET) == (ssize_t)CONFIG_SIZE;
 }
 
-// The stub's image is everything before the archive; a larger one than any stub is not read.
+// The stub's image is everything before the archive; of a larger one than any stub only the
+// first MiB is read.
 std::string execution_level(int fd, uint32_t image_size) {
     constexpr uint32_t LARGEST_IMAGE = 1 << 20;
     Bytes image(std::min(image_size, LARGEST_IMAGE));
