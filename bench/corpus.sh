@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the benchmarks that gather their corpus at run time.
 
 # take DEST BUDGET PREFIX: copies files named on standard input into DEST, under flattened

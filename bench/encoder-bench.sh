@@ -11,7 +11,10 @@ corpus_mb=${2:-40}
 runs=${3:-5}
 root=$(cd "$(dirname "$0")/.." && pwd)
 make=$root/build/host/kolvane-make
-[ -x "$make" ] && [ -f "$root/build/win/kolvane95.exe" ] || { echo "run make first" >&2; exit 1; }
+if [ ! -x "$make" ] || [ ! -f "$root/build/win/kolvane95.exe" ]; then
+    echo "run make first" >&2
+    exit 1
+fi
 work=$(mktemp -d /tmp/encoder-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/corpus"
@@ -46,6 +49,7 @@ cd "$work/corpus" # jlha stores the names as given
 for ((run = 0; run < runs; run++)); do
     timed ours "$make" -o "$work/ours.exe" --method "lh$method" "$work/corpus"
     rm -f "$work/jlha.lzh"
+    # shellcheck disable=SC2035  # jlha stores the names as given; none starts with a dash
     timed jlha "$jlha" "c2o$method" "$work/jlha.lzh" *
 done
 

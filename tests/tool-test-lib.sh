@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2154  # group and rc are set by the sourcing script
 # What the end-to-end tests of the command-line tools share, sourced as
 #   source tests/tool-test-lib.sh NAME
 # after the script has set $group: a scratch folder $work (/tmp/NAME.XXXXXX, removed at exit

@@ -44,6 +44,7 @@ expect_tree() { # CASE FOLDER EXPECTED-LISTING
 }
 
 jlha_archive() { # OPTIONS ARCHIVE FOLDER: a level-2 archive with code page 932 names
+    # shellcheck disable=SC2035  # jlha stores the names as given; none starts with a dash
     (cd "$3" && LC_ALL=C.UTF-8 jlha "c2${1}y" "$2" * >/dev/null 2>&1) || fail "jlha c2${1}y failed"
     [ -s "$2" ] || fail "jlha made no archive $2"
 }
@@ -256,7 +257,7 @@ test_questions() {
 flip() { # FILE OFFSET
     local byte
     byte=$(od -An -tu1 -j "$2" -N1 "$1" | tr -d ' ')
-    printf "\\x$(printf %02x $((byte ^ 0xFF)))" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null
+    printf '%b' "\\x$(printf %02x $((byte ^ 0xFF)))" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null
 }
 
 # The offset halfway through the data of the member named NAME: its header begins two

@@ -6,6 +6,7 @@
 # sfx-helpers.sh and the texts of sfx-texts.sh.
 
 # The first program start after the server started may take minutes under emulation.
+# shellcheck disable=SC2034  # read by sfx-helpers.sh
 FIRST_WINDOW_TIMEOUT=900
 
 # open_main EXE TITLE: starts EXE and waits for its main dialog; sets $main.
