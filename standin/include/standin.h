@@ -38,6 +38,12 @@ std::vector<std::string> &directory_requests();
 void fail_writes_after(uint64_t bytes, bool short_write);
 void fail_next_close();
 void fail_next_allocation(); // LocalAlloc
+// CreateFileA, WriteFile and MoveFileA can fail on request: the `nth` call from now (1 for
+// the next) fails with ERROR_ACCESS_DENIED and does nothing. file_calls_made counts the
+// calls since reset(), so that a test can learn how many calls a run makes.
+enum class FileCall { Create, Write, Move };
+void fail_file_call(FileCall call, int nth);
+int file_calls_made(FileCall call);
 
 // ---- process ---------------------------------------------------------------------------
 void set_module_file_name(const std::string &windows_path);

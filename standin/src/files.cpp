@@ -204,6 +204,8 @@ using standin::set_last_error;
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD, HANDLE) {
+    if (standin_file_call_fails(standin::FileCall::Create))
+        return INVALID_HANDLE_VALUE;
     if ((access & GENERIC_WRITE) && on_drive_of(null_drives, name))
         return new FileHandle{-1};
     std::string path = host_path(name);
@@ -287,6 +289,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, LPO
         set_last_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (standin_file_call_fails(standin::FileCall::Write))
+        return FALSE;
     DWORD allowed = standin_write_allowance(to_write);
     int fd = static_cast<FileHandle *>(file)->fd;
     DWORD total = fd < 0 ? allowed : 0; // a file of a null drive takes every byte
@@ -373,6 +377,8 @@ BOOL DeleteFileA(LPCSTR name) {
 
 // Fails when the target exists, as the platform's plain move does.
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {
+    if (standin_file_call_fails(standin::FileCall::Move))
+        return FALSE;
     std::string a = host_path(from), b = host_path(to);
     struct stat st;
     if (a.empty() || b.empty()) {

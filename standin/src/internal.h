@@ -26,6 +26,8 @@ void standin_move_attributes(const std::string &from, const std::string &to);
 DWORD standin_write_allowance(DWORD wanted);
 BOOL standin_short_write_succeeds();
 bool standin_close_fails();
+// Counts a call of `call`; true when it is the one a test asked to fail.
+bool standin_file_call_fails(standin::FileCall call);
 
 // The host descriptor behind a file handle (files.cpp).
 int standin_descriptor(HANDLE file);

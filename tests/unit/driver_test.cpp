@@ -258,6 +258,38 @@ TEST_F(DriverTest, FailedReplacementKeepsTheExistingFile) {
     EXPECT_EQ(box_text(0), "\"C:\\out/keep.bin\" 書き込みｴﾗｰ");
 }
 
+// Each file call a replacement makes is failed in turn, from the open of the program's own
+// file to the moves that swap the two files: the existing file survives byte for byte and
+// no temporary file is left beside it.
+TEST_F(DriverTest, ReplacementFailingAtAnyStepKeepsTheExistingFile) {
+    ASSERT_EQ(mkdir(out("").c_str(), 0777), 0);
+    const char old_text[] = "old\0\xff bytes";
+    const std::string old_bytes(old_text, sizeof old_text - 1);
+    state.config.flags = SFX_OVERWRITE_WITHOUT_ASKING;
+    archive({stored_file("keep.bin", "replacement")});
+    write_host_file(out("keep.bin"), old_bytes);
+    using standin::FileCall;
+    int calls[3];
+    for (FileCall call : {FileCall::Create, FileCall::Write, FileCall::Move})
+        calls[(int)call] = -standin::file_calls_made(call);
+    ASSERT_EQ(run_extraction(nullptr, MODE_EXTRACT), 1);
+    ASSERT_EQ(read_out("keep.bin"), "replacement");
+    for (FileCall call : {FileCall::Create, FileCall::Write, FileCall::Move})
+        calls[(int)call] += standin::file_calls_made(call);
+    for (FileCall call : {FileCall::Create, FileCall::Write, FileCall::Move}) {
+        ASSERT_GT(calls[(int)call], 0);
+        for (int nth = 1; nth <= calls[(int)call]; nth++) {
+            SCOPED_TRACE("file call " + std::to_string((int)call) + ", number " +
+                         std::to_string(nth));
+            write_host_file(out("keep.bin"), old_bytes);
+            standin::fail_file_call(call, nth);
+            EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0);
+            EXPECT_EQ(read_out("keep.bin"), old_bytes);
+            EXPECT_EQ(files_in(out("")), 1u) << "no temporary file is left behind";
+        }
+    }
+}
+
 TEST_F(DriverTest, CancelDuringALongMemberRemovesThePartialFile) {
     ASSERT_EQ(mkdir(out("").c_str(), 0777), 0);
     write_host_file(out("existing"), "precious");
