@@ -44,10 +44,17 @@ void produce_replacement(int index, char *buffer, const char *extract_folder) {
     }
 }
 
+// The macro the text at `at` begins with, or -1. Each comparison stops at the first byte
+// that differs; no macro holds a zero byte, so none reads past the source's terminator.
 int match_macro(const char *at) {
-    for (int i = 0; path_macros[i].text; i++)
-        if (memcmp(at, path_macros[i].text, path_macros[i].length) == 0)
+    for (int i = 0; path_macros[i].text; i++) {
+        const char *macro = path_macros[i].text;
+        int k = 0;
+        while (macro[k] && at[k] == macro[k])
+            k++;
+        if (!macro[k])
             return i;
+    }
     return -1;
 }
 
@@ -68,9 +75,6 @@ void read_shell_folder(char *buffer, int selector) {
     RegCloseKey(key);
 }
 
-// memcmp over a macro's length never reads past the source's terminator: the macro
-// texts hold no zero byte, so the comparison stops at the first difference, and the
-// terminator differs from every macro byte.
 char *expand_path_macros(const char *source, char *destination, int size,
                          const char *extract_folder) {
     char replacement[PATH_SIZE];
