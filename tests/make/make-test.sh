@@ -465,7 +465,8 @@ test_archive_classes() {
         'level=2,name=short.txt,data=chain past the header size,short=2' \
         'level=0,method=-lhd-' 'level=1,method=-lhd-,name=link|target' \
         'method=-lhd-,dir=in/,name=link|/etc/passwd' 'method=-lz4-,name=lz4.txt,data=stored' \
-        'method=-lhd-,dir=l3/' 'name=short.txt,data=added later' 'method=-lhd-,dir=l3/'
+        'method=-lhd-,dir=l3/' 'name=short.txt,data=added later' 'method=-lhd-,dir=l3/' \
+        'level=0,name=note.txt\x00a comment,data=a name with a comment'
     run -o "$work/classes.exe" --stub "$work/fake.exe" --from-archive "$work/classes.lzh"
     expect_rc "classes" 0
     for text in '"link": a symbolic link (to "target"), left out' \
@@ -477,7 +478,7 @@ test_archive_classes() {
     [ "$(grep -c 'separator is dropped' "$work/err")" = 1 ] || fail "classes: one line per archive"
     check "classes unpack" "$unpack" -q -d "$work/classes" "$work/classes.exe"
     (cd "$work/classes" && find . -mindepth 1 | LC_ALL=C sort) >"$work/found"
-    printf '%s\n' . ./in ./l0 ./l0/d.txt ./l1 ./l1/c.txt ./l3 ./l3/b.txt ./lz4.txt ./short.txt \
+    printf '%s\n' . ./in ./l0 ./l0/d.txt ./l1 ./l1/c.txt ./l3 ./l3/b.txt ./lz4.txt ./note.txt ./short.txt \
         ./subdir ./subdir/subdir2 ./subdir/subdir2/hello.txt | tail -n +2 >"$work/wanted"
     diff "$work/wanted" "$work/found" >/dev/null || fail "classes: $(diff "$work/wanted" "$work/found")"
     [ "$(cat "$work/classes/subdir/subdir2/hello.txt")" = "no separator after the folder" ] ||

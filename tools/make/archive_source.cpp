@@ -125,7 +125,16 @@ bool left_out_as_link(const RawHeader &raw, const std::string &archive,
     return true;
 }
 
-void MemberBuilder::add(const RawHeader &raw) {
+// A name ends at a NUL byte: what follows is a comment that some archivers keep there, and
+// other readers drop it too.
+std::string up_to_nul(const std::string &name) {
+    return name.substr(0, name.find('\0'));
+}
+
+void MemberBuilder::add(const RawHeader &found) {
+    RawHeader raw = found;
+    raw.name = up_to_nul(raw.name);
+    raw.dir_name = up_to_nul(raw.dir_name);
     std::vector<std::string> link_parent;
     if (left_out_as_link(raw, archive_, contents_.warnings, link_parent)) {
         if (link_parent.empty())
