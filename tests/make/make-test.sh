@@ -115,6 +115,9 @@ test_usage() {
     run -o "$work/x.exe" --method lh4 "$work"
     expect_rc "method lh4" 2
     expect_text "method lh4" "$work/err" "--method must be lh0, lh5, lh6 or lh7"
+    run -o "$work/x.exe" --recompress "$work"
+    expect_rc "--recompress without an archive" 2
+    expect_text "--recompress without an archive" "$work/err" "--recompress goes with --from-archive"
     run -o "$work/x.exe" "$work" --title
     expect_rc "option without value" 2
     expect_text "option without value" "$work/err" "--title needs a value"
@@ -135,7 +138,7 @@ test_usage() {
     cmp -s -n 512 "$work/build/win/kolvane95.exe" "$work/x.exe" || fail "default stub not used"
     run --help
     expect_rc "--help" 0
-    for text in "--from-archive" "--notice FILE" "--method lh0|lh5|lh6|lh7" "Symbolic links" \
+    for text in "--from-archive" "--notice FILE" "--method lh0|lh5|lh6|lh7" "--recompress" "Symbolic links" \
         "  1  refused or failed"; do
         expect_text "--help" "$work/out" "$text"
     done
