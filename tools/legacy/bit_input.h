@@ -25,7 +25,12 @@ class BitInput {
         skip(n);
         return value;
     }
-    unsigned bit() { return take(1); }
+    unsigned bit() {
+        std::uint64_t byte = bit_ >> 3;
+        unsigned value = byte < data_.size() ? (data_[byte] >> (7 - (bit_ & 7))) & 1u : 0u;
+        ++bit_;
+        return value;
+    }
 
     // Whole bytes, for the byte-oriented methods (the position must be on a byte boundary).
     std::uint8_t byte() { return static_cast<std::uint8_t>(take(8)); }
