@@ -121,9 +121,12 @@ std::string read_lh3_head(BitInput &in, Lh3Codes &codes) {
         lengths[i] = in.bit() ? static_cast<std::uint8_t>(in.take(4) + 1) : 0;
         single = i == 2 && lengths[0] == 1 && lengths[1] == 1 && lengths[2] == 1;
     }
-    if (single)
-        codes.characters.single(in.take(9) % lh3_symbols);
-    else if (!codes.characters.build(lengths))
+    if (single) {
+        unsigned only = in.take(9);
+        if (only >= lh3_symbols)
+            return "a block's only character is out of range";
+        codes.characters.single(only);
+    } else if (!codes.characters.build(lengths))
         return "a block's character code is impossible";
     if (!in.bit()) {
         codes.positions = fixed;
