@@ -1,6 +1,6 @@
 // CRC-16 of headers and member data.
 #include "archive/crc16.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 // Slicing by eight. state.crc16_table is the byte table T0; entry i of slice_tables[k - 1]
 // (Tk) is the remainder of byte i followed by k zero bytes:

@@ -2,13 +2,12 @@
 #include "archive/header.h"
 #include "archive/crc16.h"
 #include "extract/paths.h"
+#include "format/methods.h"
 #include "resource.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/messages.h"
+#include "process/state.h"
 
 #include <windows.h>
-
-static const char METHOD_LETTERS[] = "04567d";
 
 static int reject_header() {
     report_file_error(fetch_string(IDS_BAD_HEADER), state.own_path);
@@ -18,15 +17,15 @@ static int reject_header() {
 
 void take_extended_header(uint8_t *type, uint32_t size) {
     switch (*type) {
-    case 0x00:
+    case EXT_HEADER_CRC:
         state.header_crc = read_u16(type + 1);
         state.header_crc_field = type + 1;
         break;
-    case 0x01:
+    case EXT_FILE_NAME:
         state.file_name = type + 1;
         state.file_name_length = size - 3;
         break;
-    case 0x02:
+    case EXT_DIR_NAME:
         state.dir_name = type + 1;
         state.dir_name_length = size - 3;
         break;
@@ -81,7 +80,7 @@ int read_member_header() {
     if (!ReadFile(state.archive_handle, fixed, HEADER_FIXED_SIZE, &got, nullptr) ||
         got < HEADER_FIXED_SIZE || read_u16(fixed + HEADER_SIZE) == 0)
         return HEADER_END;
-    if (fixed[HEADER_LEVEL] != 2)
+    if (fixed[HEADER_LEVEL] != HEADER_LEVEL_2)
         return reject_header();
     uint32_t size = read_u16(fixed + HEADER_SIZE);
     if (size < HEADER_FIXED_SIZE)

@@ -6,7 +6,7 @@
 #include "archive/header.h"
 #include "extract/driver.h"
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdio.h>
 #include <string>

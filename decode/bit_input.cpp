@@ -1,8 +1,8 @@
 // Bit input over the archive's read buffer.
 #include "decode/bit_input.h"
 #include "resource.h"
-#include "startup/abort.h"
-#include "startup/messages.h"
+#include "process/abort.h"
+#include "process/messages.h"
 
 int read_archive_byte(HANDLE handle, uint32_t wanted) {
     if ((uint32_t)state.read_index >= (uint32_t)READ_BUFFER_SIZE) {

@@ -20,7 +20,7 @@
 // depend on how far ahead the bit buffer fills from bytes already in the read buffer.
 #pragma once
 
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdint.h>
 

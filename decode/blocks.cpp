@@ -39,9 +39,8 @@ uint32_t read_length_field() {
 } // namespace
 
 void start_block_decoder(uint8_t method_letter) {
-    bool wide = method_letter == '6' || method_letter == '7';
-    state.position_symbols = wide ? 17 : 14;
-    state.position_count_bits = wide ? 5 : 4;
+    state.position_symbols = position_symbols_of(method_letter);
+    state.position_count_bits = position_count_bits_of(method_letter);
     start_bit_input();
     state.codes_left_in_block = 0;
 }

@@ -2,12 +2,9 @@
 // literal/length symbols and match distances.
 #pragma once
 
-#include <stdint.h>
+#include "format/methods.h"
 
-constexpr uint32_t CODE_LENGTH_SYMBOLS = 19;
-constexpr uint32_t FIRST_MATCH_SYMBOL = 256;
-constexpr uint32_t MIN_MATCH = 3;
-constexpr uint32_t MAX_MATCH = 256;
+#include <stdint.h>
 
 // Starts a member of method letter '4' to '7': position code size and count width, the bit
 // input, and a block header before the first symbol.

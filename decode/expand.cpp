@@ -5,28 +5,15 @@
 #include "decode/expand_fast.h"
 #include "extract/sink.h"
 #include "resource.h"
-#include "startup/abort.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/abort.h"
+#include "process/messages.h"
+#include "process/state.h"
 
 #include <string.h>
 
 namespace {
 
 constexpr uint32_t STORED_BLOCK = WINDOW_CAPACITY;
-
-uint16_t window_bits_of(uint8_t method_letter) {
-    switch (method_letter) {
-    case '4':
-        return 12;
-    case '5':
-        return 13;
-    case '6':
-        return 15;
-    default:
-        return 16;
-    }
-}
 
 // Hands `count` bytes of the window to the sink and reports `done` bytes.
 void flush_window(uint32_t count, uint64_t done) {

@@ -1,8 +1,8 @@
 // Huffman decoding tables: one lookup for short codes, a tree per prefix for long ones.
 #include "decode/tables.h"
 #include "resource.h"
-#include "startup/abort.h"
-#include "startup/messages.h"
+#include "process/abort.h"
+#include "process/messages.h"
 
 void refuse_table() {
     report_file_error(fetch_string(IDS_BAD_TABLE), state.own_path);

@@ -13,12 +13,12 @@
 // whose code takes one lookup.
 #pragma once
 
-#include "startup/state.h"
+#include "format/methods.h"
+#include "process/state.h"
 
 #include <stdint.h>
 
 constexpr uint32_t ENTRY_BITS_WIDTH = 5;
-constexpr uint32_t MAX_CODE_LENGTH = 16;
 static_assert(BRANCH_SIZE << ENTRY_BITS_WIDTH <= 0x10000, "node numbers fit an entry");
 
 constexpr uint16_t table_entry(uint32_t value, uint32_t bits) {

@@ -8,9 +8,9 @@
 #include "extract/sink.h"
 #include "macros/macros.h"
 #include "resource.h"
-#include "startup/abort.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/abort.h"
+#include "process/messages.h"
+#include "process/state.h"
 #include "ui/dialogs.h"
 
 #include <time.h>

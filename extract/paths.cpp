@@ -1,7 +1,7 @@
 // Where a member goes: separators, the destination's root, the joined output path, the
 // destination volume's naming rules and the directories on the way.
 #include "extract/paths.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 #include "extract/replace.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "extract/sink.h"
 #include "archive/crc16.h"
 #include "resource.h"
-#include "startup/abort.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/abort.h"
+#include "process/messages.h"
+#include "process/state.h"
 
 void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     if (output != INVALID_HANDLE_VALUE) {

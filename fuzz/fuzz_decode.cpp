@@ -9,7 +9,7 @@
 #include "archive/header.h"
 #include "extract/driver.h"
 #include "scratch.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <string.h>
 

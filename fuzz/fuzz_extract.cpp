@@ -7,7 +7,7 @@
 // Besides the sanitizers' own checks: both passes close every handle they open, a failed
 // pass has said why in a message box, and a pass that succeeds shows nothing but the notice.
 #include "extract/driver.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include "standin.h"
 

@@ -6,7 +6,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "scratch.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <string.h>
 

@@ -10,7 +10,7 @@
 // component after the root obeys the volume's naming rules and ends on a whole character.
 #include "extract/paths.h"
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdlib.h>
 #include <string.h>

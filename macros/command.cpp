@@ -1,7 +1,7 @@
 // The command started after a successful extraction.
 #include "macros/macros.h"
-#include "startup/state.h"
-#include "startup/text.h"
+#include "process/state.h"
+#include "process/text.h"
 
 void expand_environment(const char *source, char *destination) {
     DWORD needed = ExpandEnvironmentStringsA(source, destination, PATH_SIZE);

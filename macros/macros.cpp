@@ -1,7 +1,7 @@
 // Path macro expansion.
 #include "macros/macros.h"
-#include "startup/state.h"
-#include "startup/text.h"
+#include "process/state.h"
+#include "process/text.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <shlobj.h>
 
 #include "resource.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/messages.h"
+#include "process/state.h"
 #include "ui/dialogs.h"
 
 // Controls of the old-style open-file dialog that template 102 keeps visible.

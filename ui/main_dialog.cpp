@@ -5,9 +5,9 @@
 
 #include "extract/driver.h"
 #include "resource.h"
-#include "startup/config.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/config.h"
+#include "process/messages.h"
+#include "process/state.h"
 #include "ui/dialogs.h"
 
 void unquote(char *destination, const char *source) {

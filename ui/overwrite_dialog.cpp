@@ -1,6 +1,6 @@
 // The overwrite confirmation dialog, and centring a window on the screen.
 #include "resource.h"
-#include "startup/state.h"
+#include "process/state.h"
 #include "ui/dialogs.h"
 
 void center_window(HWND window) {

@@ -5,7 +5,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdio.h>
 #include <string>

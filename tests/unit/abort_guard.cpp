@@ -1,5 +1,5 @@
 #include "abort_guard.h"
-#include "startup/abort.h"
+#include "process/abort.h"
 
 __attribute__((noinline)) bool run_guarded(const std::function<void()> &body) {
     if (ABORT_GUARD()) {

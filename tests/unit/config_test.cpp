@@ -1,6 +1,6 @@
 // Loading the configuration block: reads, defaults, quoting, and the bounds of each field.
 #include "fixture.h"
-#include "startup/config.h"
+#include "process/config.h"
 
 #include <unistd.h>
 

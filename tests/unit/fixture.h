@@ -3,7 +3,7 @@
 #pragma once
 
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <gtest/gtest.h>
 

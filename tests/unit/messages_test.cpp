@@ -2,7 +2,7 @@
 #include "catalogue.h"
 #include "fixture.h"
 #include "resource.h"
-#include "startup/messages.h"
+#include "process/messages.h"
 
 namespace {
 

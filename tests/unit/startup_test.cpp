@@ -3,7 +3,7 @@
 #include "fixture.h"
 #include "lzh_builder.h"
 #include "resource.h"
-#include "startup/entry.h"
+#include "process/entry.h"
 
 #include <unistd.h>
 

@@ -3,22 +3,10 @@
 namespace lzh {
 
 bool method_params(char method, MethodParams &params) {
-    switch (method) {
-    case '4':
-        params = {12, 14, 4};
-        return true;
-    case '5':
-        params = {13, 14, 4};
-        return true;
-    case '6':
-        params = {15, 17, 5};
-        return true;
-    case '7':
-        params = {16, 17, 5};
-        return true;
-    default:
+    if (method < '4' || method > '7')
         return false;
-    }
+    params = {window_bits_of(method), position_symbols_of(method), position_count_bits_of(method)};
+    return true;
 }
 
 } // namespace lzh

@@ -1,18 +1,20 @@
-// Constants of the -lh4- to -lh7- compressed format, as the encoder sees them.
+// The -lh4- to -lh7- compressed format (format/methods.h) in the encoder's own terms.
 #pragma once
+
+#include "format/methods.h"
 
 #include <bit>
 #include <cstdint>
 
 namespace lzh {
 
-constexpr int kLiteralSymbols = 256;
-constexpr int kLitLenSymbols = 510; // 0-255 literal bytes, 256-509 match lengths 3-256
-constexpr int kMinMatch = 3;
-constexpr int kMaxMatch = 256;
-constexpr int kCodeLenSymbols = 19; // 0-2 zero runs, 3-18 lengths 1-16
-constexpr int kMaxCodeLength = 16;
-constexpr int kMaxPositionSymbols = 17;
+constexpr int kLiteralSymbols = FIRST_MATCH_SYMBOL;
+constexpr int kLitLenSymbols = LIT_LEN_SYMBOLS;
+constexpr int kMinMatch = MIN_MATCH;
+constexpr int kMaxMatch = MAX_MATCH;
+constexpr int kCodeLenSymbols = CODE_LENGTH_SYMBOLS;
+constexpr int kMaxCodeLength = MAX_CODE_LENGTH;
+constexpr int kMaxPositionSymbols = MAX_POSITION_SYMBOLS;
 // The block symbol count is a 16-bit field; 0 would stand for 65536, which not every
 // decoder accepts, so blocks stop one short of it.
 constexpr int kMaxBlockSymbols = 65535;

@@ -10,5 +10,5 @@ add_library(lzh_encoder STATIC
   tools/encoder/lzh_encoder.cpp
   tools/encoder/lzh_format.cpp
   tools/encoder/match_finder.cpp)
-target_include_directories(lzh_encoder PUBLIC tools/encoder)
+target_include_directories(lzh_encoder PUBLIC tools/encoder ${CMAKE_SOURCE_DIR})
 target_link_libraries(lzh_encoder PUBLIC Threads::Threads)

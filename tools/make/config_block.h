@@ -3,7 +3,7 @@
 
 #include "options.h"
 
-#include "startup/state.h"
+#include "format/config_block.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 #include "cp932.h"
 #include "make_error.h"
 
-#include "startup/state.h"
+#include "format/limits.h"
 
 #include <map>
 #include <string>

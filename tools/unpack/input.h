@@ -1,7 +1,7 @@
 // The file named on the command line: a self-extractor or a plain level-2 archive.
 #pragma once
 
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdint.h>
 

@@ -4,7 +4,7 @@
 #include "program_messages.h"
 #include "resource.h"
 #include "stage.h"
-#include "startup/messages.h"
+#include "process/messages.h"
 #include "terminal.h"
 #include "text.h"
 #include "walk.h"

@@ -2,8 +2,8 @@
 #include "stage.h"
 #include "resource.h"
 #include "standin.h"
-#include "startup/config.h"
-#include "startup/messages.h"
+#include "process/config.h"
+#include "process/messages.h"
 #include "terminal.h"
 #include "text.h"
 

@@ -17,7 +17,7 @@
 #include "resource.h"
 #include "stage.h"
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 #include "terminal.h"
 #include "text.h"
 #include "ui/dialogs.h"

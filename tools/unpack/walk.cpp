@@ -4,8 +4,8 @@
 #include "archive/header.h"
 #include "program_messages.h"
 #include "resource.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/messages.h"
+#include "process/state.h"
 
 #include <string.h>
 

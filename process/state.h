@@ -1,53 +1,15 @@
-// The program's one static record and the configuration block it carries.
+// The program's one static record.
 #pragma once
+
+#include "format/config_block.h"
+#include "format/limits.h"
+#include "format/methods.h"
 
 #include <windows.h>
 
 #include <stddef.h>
 #include <stdint.h>
 
-enum : uint32_t {
-    SFX_RESTORE_ATTRIBUTES = 1,
-    SFX_OVERWRITE_WITHOUT_ASKING = 2,
-};
-
-// The 705-byte block at file offset 512 of a self-extractor, stored byte for byte.
-#pragma pack(push, 1)
-struct SfxConfig {
-    uint32_t archive_offset;
-    char title[51];
-    char label[41];
-    char folder[256];
-    char message[81];
-    char command[260];
-    uint32_t flags;
-    uint32_t total_size_low;
-    uint32_t total_size_high;
-};
-#pragma pack(pop)
-
-constexpr DWORD CONFIG_OFFSET = 512;
-constexpr DWORD CONFIG_SIZE = 705;
-static_assert(sizeof(SfxConfig) == CONFIG_SIZE);
-static_assert(offsetof(SfxConfig, title) == 4);
-static_assert(offsetof(SfxConfig, label) == 55);
-static_assert(offsetof(SfxConfig, folder) == 96);
-static_assert(offsetof(SfxConfig, message) == 352);
-static_assert(offsetof(SfxConfig, command) == 433);
-static_assert(offsetof(SfxConfig, flags) == 693);
-static_assert(offsetof(SfxConfig, total_size_low) == 697);
-static_assert(offsetof(SfxConfig, total_size_high) == 701);
-
-constexpr int PATH_SIZE = 260;
-constexpr int TEXT_BUFFER_SIZE = 1024;
-constexpr int MEMBER_PATH_SIZE = 272;
-constexpr int OUTPUT_PATH_SIZE = 516;
-constexpr int DESTINATION_SIZE = 256;
-constexpr int STRING_BUFFER_SIZE = 128;
-
-constexpr int READ_BUFFER_SIZE = 16384;
-constexpr int WINDOW_CAPACITY = 65536;
-constexpr int LIT_LEN_SYMBOLS = 510;
 constexpr int LIT_LEN_TABLE_BITS = 12;
 constexpr int SMALL_TABLE_BITS = 8;
 constexpr int SMALL_LENGTHS_SIZE = 128;

@@ -1,4 +1,4 @@
-#include "startup/text.h"
+#include "process/text.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
 // Loading the configuration block.
-#include "startup/config.h"
+#include "process/config.h"
 #include "macros/macros.h"
 #include "resource.h"
-#include "startup/messages.h"
-#include "startup/state.h"
-#include "startup/text.h"
+#include "process/messages.h"
+#include "process/state.h"
+#include "process/text.h"
 
 char *quote_if_spaced(const char *source, char *destination, int size) {
     int length = lstrlenA(source);

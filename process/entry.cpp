@@ -5,10 +5,10 @@
 
 #include "extract/driver.h"
 #include "resource.h"
-#include "startup/config.h"
-#include "startup/entry.h"
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/config.h"
+#include "process/entry.h"
+#include "process/messages.h"
+#include "process/state.h"
 #include "ui/dialogs.h"
 
 // GetVersion: the low byte is the major version, the next one the minor version; bit 31

@@ -1,6 +1,6 @@
 // The string table and the one error box.
-#include "startup/messages.h"
-#include "startup/state.h"
+#include "process/messages.h"
+#include "process/state.h"
 
 char *fetch_string(UINT id) {
     LoadStringA(state.instance, id, state.string_buffer, STRING_BUFFER_SIZE);

@@ -1,6 +1,6 @@
 // The process-wide state and the abort.
-#include "startup/abort.h"
-#include "startup/state.h"
+#include "process/abort.h"
+#include "process/state.h"
 
 ExtractState state;
 void *abort_jump[5];
