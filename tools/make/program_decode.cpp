@@ -5,7 +5,7 @@
 #include "archive/header.h"
 #include "extract/driver.h"
 #include "standin.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <cstdio>
 #include <cstring>
@@ -64,7 +64,7 @@ std::string program_expand(const std::string &archive, const Member &member,
     memcpy(header + HEADER_METHOD, member.packed_method.data(), 5);
     put32(header + HEADER_COMPRESSED_SIZE, member.compressed_size);
     put32(header + HEADER_ORIGINAL_SIZE, (uint32_t)member.size);
-    header[HEADER_LEVEL] = 2;
+    header[HEADER_LEVEL] = HEADER_LEVEL_2;
     header[HEADER_DATA_CRC] = uint8_t(member.data_crc);
     header[HEADER_DATA_CRC + 1] = uint8_t(member.data_crc >> 8);
     state.header = header;
