@@ -8,8 +8,8 @@
 // width, the title is never empty, the overwrite flag always brings a message, and each
 // pass closes its handles and fails exactly when it has said why.
 #include "extract/driver.h"
-#include "startup/config.h"
-#include "startup/state.h"
+#include "process/config.h"
+#include "process/state.h"
 
 #include "standin.h"
 
