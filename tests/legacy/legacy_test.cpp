@@ -127,6 +127,68 @@ TEST(LegacySamples, MembersExpandAsLhasaDoes) {
     EXPECT_FALSE(methods.empty());
 }
 
+// A level-0 archive of one member named "w", for lhasa.
+Bytes one_member_archive(const char *method, const Bytes &packed, std::uint32_t size) {
+    Bytes body(method, method + 5);
+    for (std::uint32_t field : {static_cast<std::uint32_t>(packed.size()), size, 0u})
+        for (int shift = 0; shift < 32; shift += 8)
+            body.push_back(static_cast<std::uint8_t>(field >> shift));
+    body.insert(body.end(), {0x20, 0, 1, 'w', 0, 0});
+    std::uint8_t sum = 0;
+    for (std::uint8_t byte : body)
+        sum = static_cast<std::uint8_t>(sum + byte);
+    Bytes archive{static_cast<std::uint8_t>(body.size()), sum};
+    archive.insert(archive.end(), body.begin(), body.end());
+    archive.insert(archive.end(), packed.begin(), packed.end());
+    archive.push_back(0);
+    return archive;
+}
+
+// The windows -lzs- and -lz5- start with: a first match reads where writing starts, then
+// matches read every slice of the window before it is written over; lhasa must print the same.
+TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
+    std::vector<std::pair<const char *, Bytes>> streams;
+    Bytes lzs;
+    std::uint32_t bits = 0, count = 0;
+    auto put = [&](unsigned value, unsigned width) {
+        for (unsigned i = width; i-- > 0;) {
+            bits = bits << 1 | ((value >> i) & 1);
+            if (++count % 8 == 0)
+                lzs.push_back(static_cast<std::uint8_t>(bits));
+        }
+    };
+    put(0, 1), put(2048 - 17, 11), put(15, 4);
+    for (unsigned from = 0; from < 2048; from += 17)
+        put(0, 1), put(from, 11), put(15, 4);
+    put(0, 7);
+    streams.emplace_back("-lzs-", lzs);
+    Bytes lz5;
+    std::vector<unsigned> starts{4096 - 18};
+    for (unsigned from = 0; from < 4096; from += 18)
+        starts.push_back(from);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (i % 8 == 0)
+            lz5.push_back(0);
+        lz5.insert(lz5.end(), {static_cast<std::uint8_t>(starts[i]),
+                               static_cast<std::uint8_t>((starts[i] >> 4 & 0xf0) | 15)});
+    }
+    streams.emplace_back("-lz5-", lz5);
+    fs::path file = fs::temp_directory_path() / ("legacy-window-" + std::to_string(getpid()));
+    for (const auto &[method, packed] : streams) {
+        std::uint32_t size = std::string_view(method) == "-lzs-" ? 17 * 122 : 18 * 229;
+        Bytes ours;
+        EXPECT_EQ(legacy::expand(method, packed, size,
+                                 [&](const std::uint8_t *data, std::size_t count) {
+                                     ours.insert(ours.end(), data, data + count);
+                                 }),
+                  "");
+        write_file(file, one_member_archive(method, packed, size));
+        bool ok;
+        EXPECT_TRUE(run("lhasa pq " + quoted(file) + " 2>/dev/null", ok) == ours) << method;
+    }
+    fs::remove(file);
+}
+
 // Compressible data of several kinds: words from a small vocabulary (long enough for the
 // adaptive codes to rescale their counts), and bytes of a skewed distribution mixed with
 // long runs and repeats from up to 8 KiB back (the longest matches and farthest positions).
