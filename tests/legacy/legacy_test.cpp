@@ -144,10 +144,12 @@ Bytes one_member_archive(const char *method, const Bytes &packed, std::uint32_t 
     return archive;
 }
 
-// The windows -lzs- and -lz5- start with: a first match reads where writing starts, then
-// matches read every slice of the window before it is written over; lhasa must print the same.
+// The windows -lzs-, -lz5- and -lh1- start with. -lzs- and -lz5-: a first match reads where
+// writing starts, then matches read every slice of the window before it is written over.
+// -lh1-: one 60-byte match from 100 bytes back (code 11000101 in the starting tree, then the
+// position's high bits 0010 and low bits 100011). lhasa must print the same.
 TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
-    std::vector<std::pair<const char *, Bytes>> streams;
+    std::vector<std::pair<const char *, Bytes>> streams{{"-lh1-", {0xc5, 0x28, 0xc0}}};
     Bytes lzs;
     std::uint32_t bits = 0, count = 0;
     auto put = [&](unsigned value, unsigned width) {
@@ -175,7 +177,8 @@ TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
     streams.emplace_back("-lz5-", lz5);
     fs::path file = fs::temp_directory_path() / ("legacy-window-" + std::to_string(getpid()));
     for (const auto &[method, packed] : streams) {
-        std::uint32_t size = std::string_view(method) == "-lzs-" ? 17 * 122 : 18 * 229;
+        std::string_view name = method;
+        std::uint32_t size = name == "-lzs-" ? 17 * 122 : name == "-lz5-" ? 18 * 229 : 60;
         Bytes ours;
         EXPECT_EQ(legacy::expand(method, packed, size,
                                  [&](const std::uint8_t *data, std::size_t count) {
