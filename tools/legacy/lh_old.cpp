@@ -24,8 +24,8 @@ std::string finish(History &history, const BitInput &in, const std::string &dama
     return "";
 }
 
-// Lengths of the fixed position code: how many of the high-bit values get codes of 3, 4, ...
-// bits, in ascending order of value.
+// A fixed code for the high bits of positions: the next per_length[i] values, in ascending
+// order, get codes of first_length + i bits.
 CanonicalCode fixed_position_code(unsigned first_length, std::span<const unsigned> per_length) {
     std::vector<std::uint8_t> lengths;
     unsigned length = first_length;
@@ -55,8 +55,7 @@ std::string expand_lh1(Packed packed, std::uint64_t size, const Sink &out) {
     BitInput in(packed);
     AdaptiveTree characters;
     characters.start_full(first_length_code + 60 - min_match + 1);
-    std::string damage;
-    while (!history.done() && !in.overrun() && damage.empty()) {
+    while (!history.done() && !in.overrun()) {
         unsigned symbol = characters.decode(in);
         unsigned distance = 0;
         if (symbol >= first_length_code)
@@ -65,7 +64,7 @@ std::string expand_lh1(Packed packed, std::uint64_t size, const Sink &out) {
             break;
         emit(history, symbol, distance);
     }
-    return finish(history, in, damage);
+    return finish(history, in, "");
 }
 
 std::string expand_lh2(Packed packed, std::uint64_t size, const Sink &out) {
