@@ -26,7 +26,8 @@ void AdaptiveTree::place(int node, std::uint32_t count, int kid) {
         leaf_[~kid] = node;
 }
 
-void AdaptiveTree::start_full(unsigned symbols) {
+// Room for a full tree of `symbols` leaves, every block id free.
+void AdaptiveTree::reset(unsigned symbols) {
     int nodes = static_cast<int>(symbols) * 2 - 1;
     count_.assign(nodes, 0);
     kid_.assign(nodes, 0);
@@ -37,8 +38,12 @@ void AdaptiveTree::start_full(unsigned symbols) {
     free_blocks_.clear();
     for (int block = nodes - 1; block >= 0; --block)
         free_blocks_.push_back(block);
+}
+
+void AdaptiveTree::start_full(unsigned symbols) {
+    reset(symbols);
     separate_total_ = false;
-    last_ = nodes - 1;
+    last_ = static_cast<int>(symbols) * 2 - 2;
     // Leaves from the bottom up in symbol order, then each parent over the next two nodes.
     int leaves = new_block(static_cast<int>(symbols) - 1);
     for (unsigned symbol = 0; symbol < symbols; ++symbol) {
@@ -55,16 +60,7 @@ void AdaptiveTree::start_full(unsigned symbols) {
 }
 
 void AdaptiveTree::start_single(unsigned capacity) {
-    int nodes = static_cast<int>(capacity) * 2 - 1;
-    count_.assign(nodes, 0);
-    kid_.assign(nodes, 0);
-    up_.assign(nodes, 0);
-    block_.assign(nodes, 0);
-    leaf_.assign(capacity, 0);
-    leader_.assign(nodes, 0);
-    free_blocks_.clear();
-    for (int block = nodes - 1; block >= 0; --block)
-        free_blocks_.push_back(block);
+    reset(capacity);
     separate_total_ = true;
     total_ = 0;
     last_ = 0;

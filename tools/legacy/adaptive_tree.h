@@ -34,6 +34,7 @@ class AdaptiveTree {
     unsigned decode(BitInput &in);
 
   private:
+    void reset(unsigned symbols);
     void count(unsigned symbol);
     int bump(int node);
     void rebuild();
