@@ -28,6 +28,8 @@ void refill_bits() {
                 raise_abort();
             }
             byte = (uint32_t)value;
+        } else if (state.zero_bytes_taken < 4) {
+            state.zero_bytes_taken++;
         }
         state.bit_buffer |= byte << (24 - state.bit_count);
         state.bit_count += 8;
@@ -37,6 +39,7 @@ void refill_bits() {
 void start_bit_input() {
     state.bit_buffer = 0;
     state.bit_count = 0;
+    state.zero_bytes_taken = 0;
     refill_bits();
 }
 

@@ -12,6 +12,10 @@
 //                    the bit buffer (16384 or more, or -1, when none is left).
 //   compressed_left  the member's bytes not yet taken into the bit buffer. When it is 0,
 //                    every further bit is 0: refills count zero bytes without reading.
+//   zero_bytes_taken how many such zero bytes the refills took, counted up to 4 only. They
+//                    are the last bits of the buffer, so a decoder has used a bit beyond the
+//                    member's data exactly when bit_count < 8 * zero_bytes_taken; since
+//                    bit_count stays below 32, a count held at 4 keeps that test exact.
 //
 // Reads: the archive is read in blocks of min(16384, compressed_left) bytes, and a new block
 // is read only when the current one is used up and fewer than 16 bits are left. That is
@@ -31,6 +35,11 @@ int read_archive_byte(HANDLE handle, uint32_t wanted);
 
 // Starts a member: an empty bit buffer, then the first 16 bits.
 void start_bit_input();
+
+// Whether the decoder has used bits beyond the member's compressed data.
+inline bool input_overran() {
+    return state.bit_count < 8 * state.zero_bytes_taken;
+}
 
 // Tops the bit buffer up to at least 24 bits from the read buffer (or zero bytes past the
 // member's end), stopping at 16 when the next byte would need a new block.

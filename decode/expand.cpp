@@ -1,6 +1,7 @@
 // Member expansion: stored copies, and the sliding dictionary of -lh4- to -lh7-.
 #include "decode/decode.h"
 #include "archive/header.h"
+#include "decode/bit_input.h"
 #include "decode/blocks.h"
 #include "decode/expand_fast.h"
 #include "extract/sink.h"
@@ -86,6 +87,7 @@ void expand_member() {
 // The size is unsigned: a member of 2 GiB or more is copied whole, like any other.
 void copy_stored_member(uint32_t size) {
     state.crc = 0;
+    state.zero_bytes_taken = 0;
     while (size != 0) {
         uint32_t n = size < STORED_BLOCK ? size : STORED_BLOCK;
         DWORD delivered;
@@ -99,4 +101,8 @@ void copy_stored_member(uint32_t size) {
         size -= n;
         report_progress(state.bytes_done, configured_total());
     }
+}
+
+bool member_intact(uint16_t data_crc) {
+    return state.crc == data_crc && !input_overran();
 }

@@ -143,7 +143,7 @@ bool extract_file(int &overwrite_all) {
         return false;
     }
     state.output_handle = INVALID_HANDLE_VALUE;
-    if (state.crc != read_u16(header_field(HEADER_DATA_CRC))) {
+    if (!member_intact(read_u16(header_field(HEADER_DATA_CRC)))) {
         delete_written_file();
         fail_with(IDS_CRC_ERROR, state.output_path);
         return false;

@@ -66,6 +66,7 @@ struct ExtractState {
     uint32_t compressed_left;
     uint32_t bit_buffer; // see decode/bit_input.h
     uint32_t bit_count;
+    uint32_t zero_bytes_taken; // see decode/bit_input.h
 
     // block decoder and Huffman tables
     uint16_t codes_left_in_block;

@@ -119,6 +119,19 @@ TEST_F(DriverTest, CrcErrorInTheThirdOfFiveStopsTheRun) {
     EXPECT_EQ(standin::message_boxes()[0].style, (UINT)MB_ICONERROR);
 }
 
+TEST_F(DriverTest, DataTooShortForItsSizeIsACrcError) {
+    TestMember zeros = stored_file("zeros.bin", std::string(10, '\0'));
+    zeros.method = "-lh5-";
+    zeros.original_size = 200000;
+    zeros.set_original = true;
+    zeros.data_crc = 0; // the CRC of any run of zeros
+    archive({zeros});
+    EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0);
+    EXPECT_FALSE(host_exists(out("zeros.bin")));
+    ASSERT_EQ(standin::message_boxes().size(), 1u);
+    EXPECT_EQ(box_text(0), "\"C:\\out/zeros.bin\" CRC ｴﾗｰ");
+}
+
 TEST_F(DriverTest, BrokenHeaderNamesTheProgramItself) {
     std::vector<uint8_t> bytes = archive_bytes({stored_file("a", "x")});
     bytes[10] ^= 0x40; // inside the fixed part: the header CRC no longer matches

@@ -75,6 +75,19 @@ TEST_F(ExpandTest, ExactlyOneWindowIsOneWriteAndOneReport) {
     EXPECT_EQ(state.crc, reference_crc16(out));
 }
 
+// Past its data a member reads as zero bits, and zeros have CRC 0: the block of 65536
+// costless zero literals is whole, the symbol after it needs a block header beyond the data.
+TEST_F(ExpandTest, NeedingBitsBeyondTheDataIsDamage) {
+    std::vector<uint8_t> stream = single_literal_stream(0);
+    for (uint32_t size : {65536u, 65537u}) {
+        std::vector<uint8_t> out = expand('5', stream, size, size);
+        EXPECT_EQ(out, std::vector<uint8_t>(size, 0));
+        EXPECT_EQ(member_intact(0), size == 65536) << size;
+    }
+    copy_stored_member(0);
+    EXPECT_TRUE(member_intact(0)) << "a stored copy takes no bits";
+}
+
 TEST_F(ExpandTest, OneByteMoreIsAFinalOneByteWrite) {
     std::vector<uint8_t> out = expand('4', single_literal_stream('w'), 4097, 8194);
     EXPECT_EQ(out, std::vector<uint8_t>(4097, 'w'));

@@ -1,6 +1,7 @@
 // The checking walk before the program's run.
 #include "check.h"
 #include "archive/header.h"
+#include "decode/decode.h"
 #include "exit_codes.h"
 #include "extract/driver.h"
 #include "extract/paths.h"
@@ -61,7 +62,7 @@ bool notice_intact(const Input &input, const Member &m) {
     state.output_handle = INVALID_HANDLE_VALUE;
     if (state.failed)
         return false;
-    if (state.crc == m.data_crc)
+    if (member_intact(m.data_crc))
         return true;
     report(input.name + ": the notice member \"!\": " + printable(fetch_string(IDS_CRC_ERROR)) +
            " (CRC mismatch: damaged data)");
