@@ -4,7 +4,7 @@
 # run time; legacy_expand expands them (CRC checked) against `lhasa t` where lhasa knows the
 # method. Each figure is the best of RUNS CPU times.
 # Usage: bench/legacy-bench.sh [CORPUS_MB] [RUNS]   (defaults: 8, 3)
-# Needs the host build (build/host/legacy_expand), or KOLVANE_BUILD=folder, and java.
+# Needs the host build (build/host/legacy_expand), or KOLVANE_BUILD=folder, and the JDK.
 set -euo pipefail
 corpus_mb=${1:-8}
 runs=${2:-3}

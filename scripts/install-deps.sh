@@ -64,7 +64,8 @@ packages=(
   cmake make g++ clang libclang-rt-dev libgtest-dev clang-format shellcheck
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
-  jlha-utils lhasa 7zip locales python3 util-linux bc time zip dpkg-dev lintian man-db
+  jlha-utils default-jdk-headless lhasa 7zip locales python3 util-linux bc time zip dpkg-dev
+  lintian man-db
 )
 
 step="package query"

@@ -243,8 +243,9 @@ class LegacyGenerated : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         const char *jar = "/usr/share/java/jlha.jar";
-        if (!fs::exists(jar) || std::system("command -v java >/dev/null 2>&1") != 0) {
-            skip_reason = "SKIPPED LOUDLY: java or the jLHA library is not installed";
+        // The source launcher needs the JDK's compiler, not only a runtime.
+        if (!fs::exists(jar) || std::system("command -v javac >/dev/null 2>&1") != 0) {
+            skip_reason = "SKIPPED LOUDLY: the JDK or the jLHA library is not installed";
             return;
         }
         fs::path folder = fs::temp_directory_path() / ("legacy-test-" + std::to_string(getpid()));
