@@ -8,17 +8,15 @@
 #include <memory>
 
 #include "crc16.h"
+#include "format/member_header.h"
 
 namespace {
 
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE *)>;
 
-uint16_t get16(const uint8_t *p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t get32(const uint8_t *p) {
-    return get16(p) | uint32_t(get16(p + 2)) << 16;
-}
+// Level 3 has a fixed part of 32 bytes: the level-2 layout up to the OS id, then a 32-bit
+// header size at 24 and the first 32-bit extended-header size at 28.
+constexpr size_t LEVEL3_FIXED_SIZE = 32;
 
 // How far a level-2 extended-header chain may run past the header size it is read for
 // (one archiver counts its header two bytes short).
@@ -72,10 +70,10 @@ class ArchiveReader {
 void take_extended(RawHeader &raw, const uint8_t *p, size_t length) {
     const uint8_t *data = p + 1;
     switch (p[0]) {
-    case 0x01:
+    case EXT_FILE_NAME:
         raw.name.assign((const char *)data, length);
         break;
-    case 0x02:
+    case EXT_DIR_NAME:
         raw.dir_name.assign((const char *)data, length);
         break;
     case 0x40:
@@ -85,7 +83,7 @@ void take_extended(RawHeader &raw, const uint8_t *p, size_t length) {
     case 0x41:
         if (length >= 16) {
             raw.has_windows_time = true;
-            raw.windows_time = get32(data + 8) | uint64_t(get32(data + 12)) << 32;
+            raw.windows_time = read_u32(data + 8) | uint64_t(read_u32(data + 12)) << 32;
         }
         break;
     case 0x42:
@@ -94,7 +92,7 @@ void take_extended(RawHeader &raw, const uint8_t *p, size_t length) {
     case 0x54:
         if (length >= 4) {
             raw.has_unix_time = true;
-            raw.unix_time = get32(data);
+            raw.unix_time = read_u32(data);
         }
         break;
     }
@@ -111,13 +109,13 @@ size_t walk_chain(RawHeader &raw, const std::vector<uint8_t> &block, size_t firs
     for (;;) {
         if (at + width > block.size())
             return 0;
-        uint64_t size = width == 2 ? get16(&block[at]) : get32(&block[at]);
+        uint64_t size = width == 2 ? read_u16(&block[at]) : read_u32(&block[at]);
         if (size == 0)
             return at + width;
         if (size < width + 1 || size > block.size() - at - width)
             return 0;
         const uint8_t *p = &block[at + width];
-        if (p[0] == 0x00 && size >= width + 3)
+        if (p[0] == EXT_HEADER_CRC && size >= width + 3)
             crc_at = at + width + 1;
         take_extended(raw, p, size - width - 1);
         at += size;
@@ -128,7 +126,7 @@ size_t walk_chain(RawHeader &raw, const std::vector<uint8_t> &block, size_t firs
 bool crc_matches(std::vector<uint8_t> block, size_t crc_at, size_t length) {
     if (crc_at + 2 > length)
         return false;
-    uint16_t stored = get16(&block[crc_at]);
+    uint16_t stored = read_u16(&block[crc_at]);
     block[crc_at] = block[crc_at + 1] = 0;
     return lzh::crc16_update(0, block.data(), length) == stored;
 }
@@ -152,16 +150,16 @@ void read_level01(ArchiveReader &reader, RawHeader &raw, uint8_t first_byte) {
     if ((sum & 0xFF) != h[1] || 24 + n > length || (raw.level == 1 && 27 + n > length))
         reader.damaged(raw.offset);
     raw.name.assign((const char *)&h[22], n);
-    raw.data_crc = get16(&h[22 + n]);
+    raw.data_crc = read_u16(&h[22 + n]);
     uint64_t chain_size = 0;
     if (raw.level == 0) {
         if (length >= 24 + n + 6 && h[24 + n] == 'U') {
             raw.has_unix_time = true;
-            raw.unix_time = get32(&h[26 + n]);
+            raw.unix_time = read_u32(&h[26 + n]);
         }
     } else {
         uint64_t at = raw.offset + length;
-        size_t next = get16(&h[25 + n]);
+        size_t next = read_u16(&h[25 + n]);
         while (next != 0) {
             if (next < 3 || chain_size + next > raw.compressed_size)
                 reader.damaged(raw.offset);
@@ -169,7 +167,7 @@ void read_level01(ArchiveReader &reader, RawHeader &raw, uint8_t first_byte) {
             take_extended(raw, ext.data(), next - 3);
             at += next;
             chain_size += next;
-            next = get16(&ext[next - 2]);
+            next = read_u16(&ext[next - 2]);
         }
     }
     raw.data_offset = raw.offset + length + chain_size;
@@ -183,15 +181,15 @@ void read_level01(ArchiveReader &reader, RawHeader &raw, uint8_t first_byte) {
 // whole and the archive goes on with a header (or ends) right after the data it implies.
 void read_level23(ArchiveReader &reader, RawHeader &raw, const std::vector<uint8_t> &fixed) {
     bool three = raw.level == 3;
-    uint64_t length = three ? get32(&fixed[24]) : get16(&fixed[0]);
-    size_t fixed_size = three ? 32 : 26;
+    uint64_t length = three ? read_u32(&fixed[24]) : read_u16(&fixed[0]);
+    size_t fixed_size = three ? LEVEL3_FIXED_SIZE : size_t(HEADER_FIXED_SIZE);
     if (length < fixed_size || length > reader.size() - raw.offset)
         reader.damaged(raw.offset);
     uint64_t room = three ? length : std::min(length + CHAIN_OVERRUN, reader.size() - raw.offset);
     std::vector<uint8_t> h = reader.bytes(raw.offset, (size_t)room, raw.offset);
-    raw.data_crc = get16(&h[21]);
+    raw.data_crc = read_u16(&h[21]);
     if (three)
-        raw.time_field = get32(&h[15]);
+        raw.time_field = read_u32(&h[15]);
     size_t crc_at = 0;
     size_t chain_end = walk_chain(raw, h, fixed_size - (three ? 4 : 2), three ? 4 : 2, crc_at);
     if (chain_end == 0)
@@ -219,7 +217,7 @@ uint64_t archive_start(const std::string &path) {
     if (reader.size() < CONFIG_OFFSET + CONFIG_SIZE ||
         memcmp(reader.bytes(MARKER_OFFSET, marker, 0).data(), STUB_MARKER, marker) != 0)
         throw MakeError(path + ": a program, but not a Kolvane 95 self-extractor");
-    uint64_t offset = get32(reader.bytes(CONFIG_OFFSET, 4, 0).data());
+    uint64_t offset = read_u32(reader.bytes(CONFIG_OFFSET, 4, 0).data());
     if (offset == 0)
         throw MakeError(path + ": a stub without an archive, not a self-extractor");
     if (offset >= reader.size())
@@ -242,14 +240,17 @@ std::vector<RawHeader> read_raw_headers(const std::string &path, uint64_t start)
         raw.offset = offset;
         raw.level = fixed[20];
         raw.method.assign((const char *)&fixed[2], 5);
-        raw.compressed_size = get32(&fixed[7]);
-        raw.original_size = get32(&fixed[11]);
-        raw.time_field = get32(&fixed[15]);
+        raw.compressed_size = read_u32(&fixed[7]);
+        raw.original_size = read_u32(&fixed[11]);
+        raw.time_field = read_u32(&fixed[15]);
         raw.attribute = fixed[19];
         if (raw.level == 0 || raw.level == 1)
             read_level01(reader, raw, first[0]);
         else if (raw.level == 2 || raw.level == 3)
-            read_level23(reader, raw, reader.bytes(offset, raw.level == 3 ? 32 : 26, offset));
+            read_level23(
+                reader, raw,
+                reader.bytes(offset, raw.level == 3 ? LEVEL3_FIXED_SIZE : size_t(HEADER_FIXED_SIZE),
+                             offset));
         else
             throw MakeError(path + ": the member header at offset " + std::to_string(offset) +
                             " has level " + std::to_string(raw.level) +
