@@ -500,6 +500,8 @@ test_archive_classes() {
         'name=big,data=0123456789,original=200000000'
     refuse_members "undecodable data" '"bad" (-lh5-): the data cannot be expanded' \
         'name=bad,method=-lh5-,data=\xff\xff\xff\xff\xff\xff\xff\xff,original=100'
+    refuse_members "200 MB from 10 zero bytes" '"zeros" (-lh5-): the data runs out before the member is complete' \
+        'name=zeros,method=-lh5-,data=\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00,original=200000000,crc=0000'
     python3 "$tool" members "$work/inner.lzh" 'name=hidden.txt,data=hidden'
     refuse_members "member inside another" '"a.txt": stored (-lh0-), yet 6 bytes are claimed' \
         "name=a.txt,original=6,data=a.txt\n$(od -An -v -tx1 "$work/inner.lzh" | tr -d ' \n' | sed 's/../\\x&/g')"

@@ -3,6 +3,7 @@
 
 #include "archive/crc16.h"
 #include "archive/header.h"
+#include "decode/decode.h"
 #include "extract/driver.h"
 #include "standin.h"
 #include "process/state.h"
@@ -91,6 +92,9 @@ std::string program_expand(const std::string &archive, const Member &member,
             failure = shown_failure();
         else if (state.crc != member.data_crc)
             failure = crc_failure(member.data_crc, state.crc);
+        else if (!member_intact(member.data_crc))
+            failure = "the data runs out before the member is complete (the rest would be "
+                      "made from bits that are not there)";
     }
     if (state.archive_handle != INVALID_HANDLE_VALUE)
         CloseHandle(state.archive_handle);
