@@ -296,6 +296,20 @@ test_refusals() {
     tree_with 'wave〜.txt' x
     printf 'y' >"$work/t/wave～.txt"
     expect_refusal "names alike in code page 932" "would be the same file on Windows" "$work/t"
+    # Names the self-extractor would write as one file, or as none, on Windows.
+    local pair name
+    for pair in 'a:b|a_b' 'a*b|a?b' 'a|a.' 'a|a ' 'ａ.txt|Ａ.txt' 'сл.txt|СЛ.TXT'; do
+        tree_with "${pair%|*}" x
+        printf 'y' >"$work/t/${pair#*|}"
+        expect_refusal "names ${pair%|*} and ${pair#*|}" "would be the same file on Windows" "$work/t"
+    done
+    for name in CON nul.txt 'Com1 ' 'lpt9 .log' $'tab\there' sub/aux/a.txt; do
+        tree_with "$name" x
+        expect_refusal "name $name" "no file on Windows can have this name" "$work/t"
+    done
+    tree_with 'a+b' x
+    printf 'y' | tee "$work/t/a_b" "$work/t/COM10" "$work/t/CONSOLE.txt" "$work/t/ａ.txt" >/dev/null
+    expect_made "names Windows keeps apart" "$work/t"
     tree_with '!' 'not a notice'
     expect_refusal 'a file named "!"' '"!": only a notice' "$work/t"
     # Member paths of 271 bytes fit the self-extractor's buffer, 272 do not.
@@ -509,6 +523,13 @@ test_archive_classes() {
         'method=-lhd-,dir=d/,data=abc'
     refuse_members "file and folder" '"subdir" is a file, but "subdir/subdir2/hello.txt" lies in a folder' \
         'name=subdir,data=x' 'dir=subdir/subdir2/,name=hello.txt,data=y'
+    local long pair
+    long=$(printf 'n%.0s' $(seq 255))
+    for pair in 'a\x81|a' 'C:evil|C_evil' "${long}xxxxxxxxx|${long}yyyyyyyyy"; do
+        refuse_members "members ${pair:0:16}" "would be the same file on Windows" \
+            "name=${pair%|*},data=x" "name=${pair#*|},data=y"
+    done
+    refuse_members "member PRN.txt" '"PRN.txt": no file on Windows can have this name' 'name=PRN.txt,data=x'
     refuse_members "chain past the header, then nothing" 'damaged or truncated member header at offset 0' \
         'name=a,data=x,short=2' 'level=0,name=b,data=y,method=?????'
     : >"$work/empty.lzh"
