@@ -6,9 +6,10 @@ JOBS ?= $(shell nproc)
 HOST := build/host
 WIN := build/win
 FUZZ := build/fuzz
+ASAN := build/asan
 PREFIX ?= /usr/local
 
-.PHONY: all host win fuzz deps test demo install deb clean
+.PHONY: all host win fuzz asan deps test demo install deb clean
 
 all: host win
 
@@ -26,11 +27,17 @@ fuzz:
 	@CC=clang CXX=clang++ cmake -S fuzz -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(FUZZ) -j $(JOBS)
 
+# The unit tests built with AddressSanitizer and UndefinedBehaviorSanitizer; the host
+# build's tests run them.
+asan:
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKOLVANE_SANITIZE=address,undefined >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS) --target unit_tests
+
 deps:
 	@bash scripts/install-deps.sh
 
 test: deps
-	@$(MAKE) --no-print-directory all fuzz
+	@$(MAKE) --no-print-directory all fuzz asan
 	@cd $(HOST) && ctest --output-on-failure -j $(JOBS) --timeout 1500
 
 demo: deps

@@ -3,6 +3,15 @@
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 add_compile_options(-Wall -Wextra -fno-strict-aliasing)
 
+# `make asan` configures build/asan with KOLVANE_SANITIZE=address,undefined and builds the
+# unit tests there; tests/sanitize/tests.cmake runs them from the regular host build.
+set(KOLVANE_SANITIZE "" CACHE STRING "Sanitizers for every target (e.g. address,undefined)")
+if(KOLVANE_SANITIZE)
+  add_compile_options(-fsanitize=${KOLVANE_SANITIZE} -fno-sanitize-recover=all
+    -fno-omit-frame-pointer -O1)
+  add_link_options(-fsanitize=${KOLVANE_SANITIZE})
+endif()
+
 # The resource script, compiled as the Windows build compiles it; the stand-in reads its
 # dialogs, icons and languages from these bytes.
 find_program(WINDRES i686-w64-mingw32-windres REQUIRED)

@@ -35,13 +35,16 @@ TEST_F(ConfigTest, FieldsAreReadFromOffset512) {
     block.total_size_low = 7;
     block.total_size_high = 9;
     load_ok();
-    EXPECT_EQ(state.config.archive_offset, 0x12345u);
     EXPECT_STREQ(state.config.title, "T");
     EXPECT_STREQ(state.config.label, "L");
     EXPECT_STREQ(state.config.command, "setup.exe /s");
-    EXPECT_EQ(state.config.flags, 1u);
-    EXPECT_EQ(state.config.total_size_low, 7u);
-    EXPECT_EQ(state.config.total_size_high, 9u);
+    // The numbers of the packed block are copied out: gtest takes its values by reference.
+    uint32_t offset = state.config.archive_offset, flags = state.config.flags;
+    uint32_t low = state.config.total_size_low, high = state.config.total_size_high;
+    EXPECT_EQ(offset, 0x12345u);
+    EXPECT_EQ(flags, 1u);
+    EXPECT_EQ(low, 7u);
+    EXPECT_EQ(high, 9u);
 }
 
 TEST_F(ConfigTest, FileEndingBeforeTheBlockEndFails) {
