@@ -69,9 +69,11 @@ packages=(
 )
 
 step="package query"
+# One query for all: dpkg-query reads its database once.
+states=$'\n'$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)$'\n'
 missing=()
 for p in "${packages[@]}"; do
-  installed "$p" || missing+=("$p")
+  [[ $states == *$'\n'"$p install ok installed"$'\n'* ]] || missing+=("$p")
 done
 
 need_i386=0

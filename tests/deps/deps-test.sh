@@ -16,12 +16,18 @@ stand_in() { # NAME BODY
     printf '#!/usr/bin/env bash\nset -u\n%s\n' "$2" >"$bin/$1"
     chmod +x "$bin/$1"
 }
-stand_in dpkg-query '# -W -f=FORMAT PACKAGE; $SIM/installed holds "PACKAGE VERSION" lines
-line=$(grep "^$3 " "$SIM/installed") || { echo "dpkg-query: no packages found matching $3" >&2; exit 1; }
-case $2 in
-*Status*) printf "install ok installed" ;;
-*Version*) printf "%s" "${line#* }" ;;
-esac'
+stand_in dpkg-query '# -W -f=FORMAT PACKAGE...; $SIM/installed holds "PACKAGE VERSION" lines
+format=${2#-f=}
+shift 2
+rc=0
+for p in "$@"; do
+    line=$(grep "^$p " "$SIM/installed") || { echo "dpkg-query: no packages found matching $p" >&2; rc=1; continue; }
+    text=${format//"\${Package}"/$p}
+    text=${text//"\${Status}"/install ok installed}
+    text=${text//"\${Version}"/${line#* }}
+    printf "%b" "$text"
+done
+exit $rc'
 stand_in dpkg 'case $1 in
 --print-foreign-architectures) cat "$SIM/arches" ;;
 --add-architecture) echo "dpkg $*" >>"$SIM/calls" && echo "$2" >>"$SIM/arches" ;;
