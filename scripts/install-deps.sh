@@ -23,7 +23,7 @@ quiet() {
   if [ "$rc" != 0 ]; then
     why=$(grep -E '^(E|Err|error|ERROR):' "$log" | tail -n 1 || true)
     [ -n "$why" ] || why=$(grep -v '^[[:space:]]*$' "$log" | tail -n 1 || true)
-    why="$*: ${why:-no output} (full output in $log)"
+    why="${why:-$1 said nothing} (full output in $log)"
     return "$rc"
   fi
   rm -f "$log"

@@ -149,6 +149,9 @@ install_deps /bin/true
 [ "$(wc -l <"$work/err")" = 1 ] || fail "failing apt-get: not one line: $(cat "$work/err")"
 expect_text "failing apt-get" "$work/err" 'apt-get install failed'
 expect_text "failing apt-get" "$work/err" 'Unable to locate package wine32'
+log=$(sed -n 's/.*(full output in \(.*\))$/\1/p' "$work/err")
+[ -s "${log:-/nonexistent}" ] || fail "failing apt-get: no full output kept: $(cat "$work/err")"
+rm -f "$log"
 
 echo "$group: $checks runs, $failures failures"
 [ "$failures" = 0 ]
