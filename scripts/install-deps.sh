@@ -4,7 +4,7 @@
 # on stderr, and the script exits non-zero.
 #
 # KOLVANE_DEPS_ROOT (tests only) redirects every file the script reads or edits under /etc
-# into a scratch folder; KOLVANE_I386_PROBE names the program that tells whether the kernel
+# and /proc into a scratch folder; KOLVANE_I386_PROBE names the program that tells whether the kernel
 # runs i386 code (default: a 93-byte i386 program that exits 0).
 set -Eeuo pipefail
 
@@ -59,6 +59,11 @@ EOF
 step="i386 probe"
 need_qemu=0
 runs_i386 || need_qemu=1
+# A probe run by a registered qemu-i386 says nothing of the kernel, and that qemu may be older
+# than Wine needs.
+if grep -qs '^interpreter .*qemu' "$root"/proc/sys/fs/binfmt_misc/*; then
+  need_qemu=1
+fi
 
 packages=(
   cmake make g++ clang libclang-rt-dev libgtest-dev clang-format shellcheck
@@ -135,7 +140,7 @@ if [ "$need_qemu" = 1 ]; then
     qemu_major=$(dpkg-query -W -f='${Version}' qemu-user | sed 's/^[0-9]*://; s/[^0-9].*//')
   fi
   if [ "${qemu_major:-0}" -lt 8 ]; then
-    echo "installing: qemu-user (this kernel does not run i386 programs)"
+    echo "installing: qemu-user 8 or later (i386 programs run through qemu here)"
     step="reading $root/etc/os-release"
     # shellcheck source=/dev/null
     release=$(. "$root/etc/os-release" && echo "${VERSION_CODENAME:-}")

@@ -49,7 +49,7 @@ install)
             version=8.2.1
             shift ;;
         -*) ;;
-        *) echo "$1 1:$version+ds-1" >>"$SIM/installed" ;;
+        *) sed -i "/^$1 /d" "$SIM/installed" && echo "$1 1:$version+ds-1" >>"$SIM/installed" ;;
         esac
         shift
     done ;;
@@ -133,6 +133,16 @@ expect_text "no i386" "$sim/root/etc/apt/sources.list.d/bookworm-backports.sourc
 grep -q '^Suites: bookworm-backports$' "$sim/root/etc/apt/sources.list.d/bookworm-backports.sources" ||
     fail "no i386: backports source: $(cat "$sim/root/etc/apt/sources.list.d/bookworm-backports.sources")"
 expect_quiet_rerun "no i386" /bin/false
+
+# i386 programs run, but through an old qemu that binfmt_misc names: a newer one is asked for.
+machine deb822
+mkdir -p "$sim/root/proc/sys/fs/binfmt_misc"
+printf 'enabled\ninterpreter /usr/bin/qemu-i386\n' >"$sim/root/proc/sys/fs/binfmt_misc/qemu-i386"
+echo "qemu-user 1:7.2+dfsg-7" >>"$sim/installed"
+install_deps /bin/true
+expect_rc "old qemu" 0
+asked "old qemu" qemu-user yes bookworm-backports
+expect_quiet_rerun "old qemu" /bin/true
 
 machine classic
 install_deps /bin/false
