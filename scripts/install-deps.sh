@@ -59,9 +59,9 @@ EOF
 step="i386 probe"
 need_qemu=0
 runs_i386 || need_qemu=1
-# A probe run by a registered qemu-i386 says nothing of the kernel, and that qemu may be older
-# than Wine needs.
-if grep -qs '^interpreter .*qemu' "$root"/proc/sys/fs/binfmt_misc/*; then
+# A probe run by an i386 emulator registered with binfmt_misc says nothing of the kernel,
+# and that qemu may be older than Wine needs.
+if grep -qs '^interpreter .*i386' "$root"/proc/sys/fs/binfmt_misc/*; then
   need_qemu=1
 fi
 
