@@ -192,9 +192,10 @@ TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
     fs::remove(file);
 }
 
-// Compressible data of several kinds: words from a small vocabulary (long enough for the
-// adaptive codes to rescale their counts), and bytes of a skewed distribution mixed with
-// long runs and repeats from up to 8 KiB back (the longest matches and farthest positions).
+// Compressible data of several kinds: words from a small vocabulary (long enough for every
+// adaptive code, the -lh2- position code too, to rescale its counts), and bytes of a skewed
+// distribution mixed with long runs and repeats from up to 8 KiB back (the longest matches
+// and farthest positions).
 // Each starts with 96 bytes that hold no match: jLHA counts the first -lh2- position symbol
 // while it is the only one, which other -lh2- writers do not, so no position may come before
 // the second symbol exists.
@@ -206,7 +207,7 @@ std::vector<Bytes> generated_data() {
     Bytes words = unmatched;
     const char *vocabulary[] = {"window ", "archive ", "member ", "header ", "the ",    "of ",
                                 "data\n",  "Kolvane ", "method ", "a ",      "folder ", "95 "};
-    while (words.size() < 400000) {
+    while (words.size() < 700000) {
         const char *word = vocabulary[random() % 12];
         words.insert(words.end(), word, word + std::char_traits<char>::length(word));
         if (random() % 50 == 0)
