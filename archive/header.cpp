@@ -74,12 +74,38 @@ static int build_member_path() {
     return 1;
 }
 
+static uint64_t archive_position() {
+    LONG high = 0;
+    DWORD low = SetFilePointer(state.archive_handle, 0, &high, FILE_CURRENT);
+    return (uint64_t)(uint32_t)high << 32 | low;
+}
+
+// Stored data is its own expansion, and a directory has none: other sizes would let a
+// member's data hold further headers that only some readers see.
+static int sizes_agree(const uint8_t *block) {
+    uint32_t compressed = read_u32(block + HEADER_COMPRESSED_SIZE);
+    switch (block[HEADER_METHOD_LETTER]) {
+    case METHOD_STORED:
+        return compressed == read_u32(block + HEADER_ORIGINAL_SIZE);
+    case METHOD_DIRECTORY:
+        return compressed == 0;
+    default:
+        return 1;
+    }
+}
+
+// The file may end at any header after the first (an archive without its final 0 byte);
+// the first one must be there, or be that 0 byte.
 int read_member_header() {
+    uint64_t start = archive_position();
     uint8_t fixed[HEADER_FIXED_SIZE];
     DWORD got = 0;
     if (!ReadFile(state.archive_handle, fixed, HEADER_FIXED_SIZE, &got, nullptr) ||
-        got < HEADER_FIXED_SIZE || read_u16(fixed + HEADER_SIZE) == 0)
+        got < HEADER_FIXED_SIZE || read_u16(fixed + HEADER_SIZE) == 0) {
+        if (start == state.config.archive_offset && (got == 0 || fixed[0] != 0))
+            return reject_header();
         return HEADER_END;
+    }
     if (fixed[HEADER_LEVEL] != HEADER_LEVEL_2)
         return reject_header();
     uint32_t size = read_u16(fixed + HEADER_SIZE);
@@ -99,8 +125,9 @@ int read_member_header() {
     if (!ReadFile(state.archive_handle, block + HEADER_FIXED_SIZE, rest, &got, nullptr) ||
         got < rest)
         return reject_header();
-    if (!method_accepted(block + HEADER_METHOD))
+    if (!method_accepted(block + HEADER_METHOD) || !sizes_agree(block))
         return reject_header();
+    state.member_data_offset = start + size;
 
     state.dir_name_length = 0;
     state.file_name_length = 0;
@@ -121,4 +148,11 @@ int read_member_header() {
 void release_header() {
     LocalFree(state.header);
     state.header = nullptr;
+}
+
+bool seek_past_member() {
+    uint64_t end = state.member_data_offset + read_u32(state.header + HEADER_COMPRESSED_SIZE);
+    LONG high = (LONG)(end >> 32);
+    DWORD low = SetFilePointer(state.archive_handle, (LONG)(uint32_t)end, &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }

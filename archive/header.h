@@ -9,9 +9,14 @@ enum { HEADER_READY, HEADER_END, HEADER_FAILED };
 
 // Reads, checks and parses the next member header at the archive's position. Returns
 // HEADER_READY (state.header and state.member_path describe the member, the archive
-// stands at its data), HEADER_END (nothing shown) or HEADER_FAILED (message shown,
-// state.failed set; state.header may still hold the block).
+// stands at its data, state.member_data_offset says where that is), HEADER_END (nothing shown) or
+// HEADER_FAILED (message shown, state.failed set; state.header may still hold the block).
 int read_member_header();
+
+// Sets the archive at the end of the current member's data (its data offset plus its
+// compressed size), where the next header stands however much of the data was read.
+// False when the seek fails.
+bool seek_past_member();
 
 // Records what one extended header carries: `type` points at its type byte, `size`
 // counts type byte, data and the trailing size field.

@@ -24,15 +24,6 @@ uint32_t header_u32(uint32_t offset) {
     return read_u32(header_field(offset));
 }
 
-// Seeks forward over the current member's data. The 64-bit distance has a high half
-// of 0, so every unsigned 32-bit size moves forward.
-bool pass_over_data() {
-    LONG high = 0;
-    DWORD low = SetFilePointer(state.archive_handle, (LONG)header_u32(HEADER_COMPRESSED_SIZE),
-                               &high, FILE_CURRENT);
-    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
-}
-
 // The abort is caught in two places: member expansion (expand_guarded, below), and the
 // progress report made for a member the user chose not to overwrite. Each runs in its own
 // frame, which stays live while the guarded call runs.
@@ -68,7 +59,8 @@ void show_notice() {
 }
 
 // A directory member: the directory itself is created as the parent of its trailing
-// separator; restored attributes go to the path without it.
+// separator; restored attributes go to the path without it, when that is a folder (a file
+// of that name keeps its own).
 void make_directory() {
     char *path = state.output_path;
     int length = lstrlenA(path);
@@ -79,14 +71,17 @@ void make_directory() {
     create_parent_directories(path);
     if (state.config.flags & SFX_RESTORE_ATTRIBUTES) {
         path[length - 1] = 0;
-        SetFileAttributesA(path, state.header[HEADER_ATTRIBUTE]);
+        DWORD existing = GetFileAttributesA(path);
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY))
+            SetFileAttributesA(path, state.header[HEADER_ATTRIBUTE]);
     }
 }
 
-enum { MEMBER_WRITE, MEMBER_SKIP, MEMBER_STOP };
+enum { MEMBER_WRITE, MEMBER_REPLACE, MEMBER_SKIP, MEMBER_STOP };
 
 // Asks before replacing an existing file, unless overwrite-all is in force. Returns
-// whether to write the member, pass it over, or stop the run.
+// whether to write the member (MEMBER_REPLACE: the user agreed to replace the file, even
+// a read-only one), pass it over, or stop the run.
 int apply_overwrite_policy(int &overwrite_all, DWORD existing) {
     if (overwrite_all || existing == INVALID_FILE_ATTRIBUTES)
         return MEMBER_WRITE;
@@ -102,29 +97,24 @@ int apply_overwrite_policy(int &overwrite_all, DWORD existing) {
     default:
         break;
     }
-    if (!(existing & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesA(state.output_path, FILE_ATTRIBUTE_NORMAL);
-    return MEMBER_WRITE;
+    return MEMBER_REPLACE;
 }
 
 // Writes one file member. Returns false when the run has to stop.
 bool extract_file(int &overwrite_all) {
     DWORD existing = GetFileAttributesA(state.output_path);
-    switch (apply_overwrite_policy(overwrite_all, existing)) {
+    int policy = apply_overwrite_policy(overwrite_all, existing);
+    switch (policy) {
     case MEMBER_STOP:
         return false;
     case MEMBER_SKIP:
-        if (!pass_over_data()) {
-            fail_with(IDS_ARCHIVE_DAMAGED, state.own_path);
-            return false;
-        }
         state.bytes_done += header_u32(HEADER_ORIGINAL_SIZE);
         report_guarded();
         return !state.failed;
     default:
         break;
     }
-    if (!open_output()) {
+    if (!open_output(policy == MEMBER_REPLACE)) {
         fail_with(IDS_WRITE_ERROR, state.output_path);
         return false;
     }
@@ -157,14 +147,11 @@ bool extract_file(int &overwrite_all) {
     return true;
 }
 
-// One member of an extract-mode run. Returns false when the run has to stop.
+// One member of an extract-mode run. Returns false when the run has to stop. The run then
+// goes on at the end of the member's data, wherever expansion left the archive.
 bool extract_member(int &overwrite_all) {
-    if (is_notice_member()) {
-        if (pass_over_data())
-            return true;
-        fail_with(IDS_ARCHIVE_DAMAGED, state.own_path);
-        return false;
-    }
+    if (is_notice_member())
+        return true;
     if (!build_output_path()) {
         fail_with(IDS_BAD_HEADER, state.own_path);
         return false;
@@ -244,6 +231,10 @@ int run_extraction(HWND owner, int mode) {
         }
         if (!extract_member(overwrite_all))
             break;
+        if (!seek_past_member()) {
+            fail_with(IDS_ARCHIVE_DAMAGED, state.own_path);
+            break;
+        }
         release_header();
     }
 

@@ -110,18 +110,25 @@ static int climbs_out(const char *member_path) {
     }
 }
 
+static int is_separator(char c) {
+    return c == '/' || c == '\\';
+}
+
 // Expects state.output_root to be the root of state.destination_folder
 // (query_output_volume). The root keeps its backslashes; everything after it, the
 // destination folder's own components included, gets '/' and the volume's naming rules.
+// One leading separator puts the member below the destination's root; a leading pair is
+// how a server path begins on Windows, not a folder of the drive, and is refused.
 int build_output_path() {
     const char *base = state.destination_folder;
     const char *member = state.member_path;
-    if (member[0] == '/' || member[0] == '\\') {
+    int server_path = is_separator(member[0]) && is_separator(member[1]);
+    if (is_separator(member[0])) {
         base = state.output_root;
         member++;
     }
     size_t length = strlen(base) + !ends_in_separator(base) + strlen(member);
-    if (length >= OUTPUT_PATH_SIZE || climbs_out(state.member_path)) {
+    if (server_path || length >= OUTPUT_PATH_SIZE || climbs_out(state.member_path)) {
         state.output_path[0] = 0;
         return 0;
     }

@@ -14,6 +14,7 @@ void create_parent_directories(const char *path);
 void query_output_volume();
 
 // Writes state.output_path for state.member_path. Returns 0 without writing a usable path
-// when the member may not be written: the joined path does not fit, or a component of
-// the member path is "..". The caller reports it as a bad header.
+// when the member may not be written: the joined path does not fit, the member path
+// begins with two separators, or a component of it is "..". The caller reports it as a
+// bad header.
 int build_output_path();

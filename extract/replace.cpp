@@ -4,6 +4,7 @@
 namespace {
 
 bool replacing;
+DWORD replaced_attributes; // of the file being replaced
 
 // Copies the folder part of state.output_path (up to and including its last separator)
 // into `path` and returns its length.
@@ -38,10 +39,11 @@ HANDLE create_unique(char *path) {
 
 } // namespace
 
-bool open_output() {
+bool open_output(bool agreed) {
     DWORD existing = GetFileAttributesA(state.output_path);
-    replacing = existing != INVALID_FILE_ATTRIBUTES &&
-                !(existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    replaced_attributes = existing;
+    replacing = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
+                (agreed || !(existing & FILE_ATTRIBUTE_READONLY));
     if (replacing)
         state.output_handle = create_unique(state.replace_path);
     else
@@ -61,7 +63,9 @@ void discard_output() {
 }
 
 // The platform's plain move does not replace: the existing file first moves aside to a
-// second free name, so that a failed move can put it back.
+// second free name, so that a failed move can put it back. Its attributes are cleared
+// only then (a read-only backup could not be deleted), and set again when the
+// replacement fails.
 bool commit_output() {
     if (!replacing)
         return true;
@@ -71,15 +75,18 @@ bool commit_output() {
     if (ok) {
         CloseHandle(placeholder);
         DeleteFileA(backup);
+        SetFileAttributesA(state.output_path, FILE_ATTRIBUTE_NORMAL);
         ok = MoveFileA(state.output_path, backup);
     }
     if (ok && !MoveFileA(state.replace_path, state.output_path)) {
         MoveFileA(backup, state.output_path);
         ok = false;
     }
-    if (ok)
+    if (ok) {
         DeleteFileA(backup);
-    else
+    } else {
         DeleteFileA(state.replace_path);
+        SetFileAttributesA(state.output_path, replaced_attributes);
+    }
     return ok;
 }

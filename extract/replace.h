@@ -2,16 +2,18 @@
 //
 // A member that replaces an existing file is written under a temporary name in the same
 // folder (state.replace_path) and put in place only once it is complete and its CRC has
-// matched, so a member that fails never destroys the file it was to replace. A new file,
-// a read-only file met under overwrite-all and an existing directory are opened under
-// their own name: the first is deleted when it fails, the other two fail to open.
+// matched, so a member that fails never touches the file it was to replace, attributes
+// included. A new file, a read-only file met under overwrite-all and an existing directory
+// are opened under their own name: the first is deleted when it fails, the other two fail
+// to open.
 #pragma once
 
 #include <windows.h>
 
-// Opens state.output_handle for the member at state.output_path. Returns false when
-// nothing could be opened (the caller reports the write error).
-bool open_output();
+// Opens state.output_handle for the member at state.output_path. A read-only file is
+// replaced only when `agreed` (the user said yes to replacing it); otherwise it fails to
+// open. Returns false when nothing could be opened (the caller reports the write error).
+bool open_output(bool agreed);
 
 // Closes and deletes what was written for a member that failed.
 void discard_output();

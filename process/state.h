@@ -39,6 +39,7 @@ struct ExtractState {
     uint16_t header_crc;
     uint8_t *header_crc_field;
     char member_path[MEMBER_PATH_SIZE];
+    uint64_t member_data_offset; // in the program's file
 
     // CRC-16
     uint16_t crc;

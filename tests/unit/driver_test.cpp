@@ -3,6 +3,7 @@
 #include "extract/driver.h"
 #include "fixture.h"
 #include "lzh_builder.h"
+#include "lzh_stream.h"
 #include "resource.h"
 
 #include <filesystem>
@@ -132,6 +133,41 @@ TEST_F(DriverTest, DataTooShortForItsSizeIsACrcError) {
     EXPECT_EQ(box_text(0), "\"C:\\out/zeros.bin\" CRC ｴﾗｰ");
 }
 
+// Bytes after the end of a member's compressed stream but inside its compressed size are
+// its data, whatever they look like: the next header is read where the size says, not
+// where the decoder stopped reading (after the first 16384-byte block here).
+TEST_F(DriverTest, HeadersInsideAMembersDataAreNeverRead) {
+    BitWriter stream;
+    write_block(stream, {literal('a'), literal('b'), literal('c')}, 14);
+    TestMember packed = stored_file("a.txt", "");
+    packed.method = "-lh5-";
+    packed.original = {'a', 'b', 'c'};
+    packed.data = stream.bytes();
+    packed.data.resize(16384);
+    std::vector<uint8_t> hidden = member_bytes(stored_file("hidden.txt", "h"));
+    packed.data.insert(packed.data.end(), hidden.begin(), hidden.end());
+    archive({packed, stored_file("visible.txt", "v")});
+    EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 1);
+    EXPECT_EQ(read_out("a.txt"), "abc");
+    EXPECT_EQ(read_out("visible.txt"), "v");
+    EXPECT_FALSE(host_exists(out("hidden.txt")));
+}
+
+// Nothing at the archive offset: the archive is damaged, and the command does not start.
+TEST_F(DriverTest, ArchiveOffsetAtOrPastTheEndIsABadHeader) {
+    strcpy(state.config.command, "setup.exe");
+    archive({stored_file("a.txt", "A")});
+    for (uint32_t past : {0u, 1000000u}) {
+        state.config.archive_offset =
+            (uint32_t)std::filesystem::file_size(scratch + "/sfx.exe") + past;
+        standin::message_boxes().clear();
+        EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0) << past;
+        ASSERT_EQ(standin::message_boxes().size(), 1u) << past;
+        EXPECT_EQ(box_text(0), "\"C:\\sfx.exe\" ﾍｯﾀﾞｰの内容が不正です");
+    }
+    EXPECT_TRUE(standin::shell_executions().empty());
+}
+
 TEST_F(DriverTest, BrokenHeaderNamesTheProgramItself) {
     std::vector<uint8_t> bytes = archive_bytes({stored_file("a", "x")});
     bytes[10] ^= 0x40; // inside the fixed part: the header CRC no longer matches
@@ -182,6 +218,25 @@ TEST_F(DriverTest, DirectoriesTimesAndAttributes) {
     ASSERT_EQ(stat(out("late.txt").c_str(), &st), 0);
     EXPECT_EQ((int64_t)st.st_mtime, (int64_t)0xF0000000u);
     EXPECT_EQ(state.bytes_done, 5u) << "directories add nothing";
+}
+
+// A folder member's attributes never land on a file of the same name, whether they would
+// set its read-only bit or clear it.
+TEST_F(DriverTest, FolderAttributesGoToFoldersOnly) {
+    state.config.flags = SFX_RESTORE_ATTRIBUTES;
+    ASSERT_EQ(mkdir(out("").c_str(), 0777), 0);
+    write_host_file(out("keep.txt"), "mine");
+    for (bool read_only : {false, true}) {
+        SetFileAttributesA("C:\\out\\keep.txt",
+                           read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        DWORD before = GetFileAttributesA("C:\\out\\keep.txt");
+        TestMember folder = directory_member("keep.txt");
+        folder.attribute = FILE_ATTRIBUTE_DIRECTORY | (read_only ? 0 : FILE_ATTRIBUTE_READONLY);
+        archive({folder});
+        run_extraction(nullptr, MODE_EXTRACT);
+        EXPECT_EQ(GetFileAttributesA("C:\\out\\keep.txt"), before);
+        EXPECT_EQ(read_out("keep.txt"), "mine");
+    }
 }
 
 TEST_F(DriverTest, AnsweringNoSkipsTheMemberAndStillCountsIt) {
@@ -254,8 +309,11 @@ TEST_F(DriverTest, FailedReplacementKeepsTheExistingFile) {
     bad.data_crc = 0x1234;
     archive({bad});
     answer_overwrite(IDYES);
+    SetFileAttributesA("C:\\out\\keep.bin", FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0);
     EXPECT_EQ(read_out("keep.bin"), "precious");
+    EXPECT_EQ(GetFileAttributesA("C:\\out\\keep.bin"), (DWORD)FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA("C:\\out\\keep.bin", FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(files_in(out("")), 1u) << "no temporary file is left behind";
     ASSERT_EQ(standin::message_boxes().size(), 1u);
     EXPECT_EQ(box_text(0), "\"C:\\out/keep.bin\" CRC ｴﾗｰ");

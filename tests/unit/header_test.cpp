@@ -177,6 +177,7 @@ TEST_F(HeaderTest, ReadyMemberKeepsTheHeaderAsStored) {
     EXPECT_EQ(state.failed, 0);
     EXPECT_TRUE(standin::message_boxes().empty());
     EXPECT_STREQ(state.member_path, "docs/a.txt");
+    EXPECT_EQ(state.member_data_offset, h.bytes.size());
 
     // The block holds the header byte for byte, with the checked CRC field zeroed.
     std::vector<uint8_t> expected = h.bytes;
@@ -234,15 +235,31 @@ TEST_F(HeaderTest, WalkOfSeveralMembers) {
     }
 }
 
-TEST_F(HeaderTest, ArchiveWithoutMembersEndsAtOnce) {
-    expect_end(read_one({}));
+// The archive's first header must be there, or its closing 0 byte; later the file may end
+// at any header.
+TEST_F(HeaderTest, ArchiveEndsAtItsZeroByteNotBeforeItsFirstHeader) {
+    expect_bad_header(read_one({}), "nothing at the archive offset");
     expect_end(read_one({0}));
     std::vector<uint8_t> short_fixed = sealed(Member{}).bytes;
     short_fixed.resize(25);
-    expect_end(read_one(short_fixed));
+    expect_bad_header(read_one(short_fixed), "a first header cut short");
     std::vector<uint8_t> zero_size = sealed(Member{}).bytes;
     zero_size[0] = zero_size[1] = 0;
     expect_end(read_one(zero_size));
+}
+
+// Stored data of another size than the file's, or data after a directory, could hold
+// headers that a reader passing over compressed_size bytes never sees.
+TEST_F(HeaderTest, SizesThatCouldHideMembersAreRefused) {
+    for (const char *method : {"-lh0-", "-lhd-"}) {
+        Member m;
+        m.method = method;
+        m.original_size = 6;
+        m.compressed_size = method[3] == '0' ? 6 : 0;
+        EXPECT_EQ(read_one(sealed(m).bytes), HEADER_READY) << method;
+        m.compressed_size += 40;
+        expect_bad_header(read_one(sealed(m).bytes), method);
+    }
 }
 
 TEST_F(HeaderTest, LevelOtherThanTwoIsRefusedBeforeAllocation) {
@@ -290,6 +307,7 @@ TEST_F(HeaderTest, MethodGate) {
     for (const char *method : {"-lh0-", "-lh4-", "-lh5-", "-lh6-", "-lh7-", "-lhd-"}) {
         Member m;
         m.method = method;
+        m.original_size = 0;
         EXPECT_EQ(read_one(sealed(m).bytes), HEADER_READY) << method;
     }
     const std::string refused[] = {"-lh1-",

@@ -309,6 +309,18 @@ test_damage() {
     expect_rc "damaged notice" 1
     expect_one_message "damaged notice" 'the notice member "!": CRC ｴﾗｰ'
 
+    # A notice whose data runs past the end of the file: a test and an extraction both fail.
+    "$craft" lzh "$work/cut.lzh" 'file:!:notice text'
+    truncate -s -3 "$work/cut.lzh"
+    for exe in "$work/cut.lzh" $(wrap "$work/cut.lzh" "$work/cut"); do
+        run -t "$exe"
+        expect_rc "-t notice past the end" 1
+        expect_one_message "-t notice past the end" "runs past the end of the file"
+        run -y -d "$work/cut-out" "$exe"
+        expect_rc "extracting a notice past the end" 1
+        expect_one_message "extracting a notice past the end" "runs past the end of the file"
+    done
+
     # Files that cannot be read.
     run -t "$work/missing.lzh"
     expect_rc "missing file" 1

@@ -76,7 +76,7 @@ int check_members(const Input &input, bool test, Plan &plan) {
     query_output_volume();
     std::string refusal;
     bool notice_damaged = false;
-    walk_members(input.size, true, [&](const Member &m) {
+    WalkEnd end = walk_members(input.size, true, [&](const Member &m) {
         if (m.notice() && !m.directory()) {
             notice_damaged = test && !notice_intact(input, m);
             return !notice_damaged;
@@ -94,6 +94,10 @@ int check_members(const Input &input, bool test, Plan &plan) {
     });
     if (notice_damaged)
         return EXIT_DAMAGED;
+    if (end == WalkEnd::Truncated) {
+        report_truncation(input.name);
+        return EXIT_DAMAGED;
+    }
     if (refusal.empty())
         return -1;
     report(input.name + ": " + refusal + (test ? "" : "; nothing was extracted"));

@@ -99,8 +99,6 @@ int list_archive(const Input &input) {
            sums.files == 1 ? "" : "s", (unsigned long long)sums.directories,
            sums.directories == 1 ? "" : "s");
     if (end == WalkEnd::Truncated)
-        report(input.name + ": " + printable(fetch_string(IDS_ARCHIVE_DAMAGED)) +
-               " (damaged archive: member \"" + printable(state.member_path) +
-               "\" runs past the end of the file)");
+        report_truncation(input.name);
     return end == WalkEnd::Complete ? EXIT_DONE : EXIT_DAMAGED;
 }

@@ -4,6 +4,8 @@
 #include "archive/header.h"
 #include "program_messages.h"
 #include "resource.h"
+#include "terminal.h"
+#include "text.h"
 #include "process/messages.h"
 #include "process/state.h"
 
@@ -22,12 +24,6 @@ bool seek_to(uint64_t offset) {
     return true;
 }
 
-uint64_t position() {
-    LONG high = 0;
-    DWORD low = SetFilePointer(state.archive_handle, 0, &high, FILE_CURRENT);
-    return (uint64_t)(uint32_t)high << 32 | low;
-}
-
 Member current_member() {
     const uint8_t *header = state.header;
     Member member;
@@ -39,7 +35,7 @@ Member current_member() {
     member.time_stamp = read_u32(header + HEADER_TIME_STAMP);
     member.attribute = header[HEADER_ATTRIBUTE];
     member.data_crc = read_u16(header + HEADER_DATA_CRC);
-    member.data_offset = position();
+    member.data_offset = state.member_data_offset;
     return member;
 }
 
@@ -88,4 +84,10 @@ WalkEnd walk_members(uint64_t file_size, bool quiet_headers,
     state.archive_handle = INVALID_HANDLE_VALUE;
     release_header();
     return end;
+}
+
+void report_truncation(const std::string &file_name) {
+    report(file_name + ": " + printable(fetch_string(IDS_ARCHIVE_DAMAGED)) +
+           " (damaged archive: member \"" + printable(state.member_path) +
+           "\" runs past the end of the file)");
 }

@@ -4,6 +4,7 @@
 #include <stdint.h>
 
 #include <functional>
+#include <string>
 
 // The member whose header the reader has just accepted (valid during the visit only).
 struct Member {
@@ -29,3 +30,7 @@ enum class WalkEnd {
 // `quiet_headers` the reader's messages are muted.
 WalkEnd walk_members(uint64_t file_size, bool quiet_headers,
                      const std::function<bool(const Member &)> &visit);
+
+// Reports, for `file_name`, the member whose data a walk found running past the end of the
+// file (the walk's last member: state.member_path still names it).
+void report_truncation(const std::string &file_name);
