@@ -263,9 +263,12 @@ TEST_F(OutputPathTest, ServerDestination) {
     EXPECT_EQ(requests(), (std::vector<std::string>{"\\\\srv\\share", "\\\\srv\\share/x"}));
 }
 
+// One leading separator is the destination drive's root; two begin a server path.
 TEST_F(OutputPathTest, AbsoluteMemberGoesUnderTheRoot) {
     destination("C:\\Data");
     EXPECT_EQ(output("/etc/f"), "C:\\etc/f");
+    for (const char *server : {"//tmp/x.txt", "\\\\.\\C:/x", "/\\?\\C:\\x", "//"})
+        EXPECT_TRUE(refused(server)) << server;
     destination("\\\\srv\\share\\x");
     EXPECT_EQ(output("/etc/f"), "\\\\srv\\share/etc/f");
 }
