@@ -540,8 +540,11 @@ test_archive_classes() {
     printf '\x00\x00\x01\x00' | dd of="$work/past.exe" bs=1 seek=512 conv=notrunc status=none
     expect_refusal "archive offset past the end" "lies at or past the end of the file" --from-archive "$work/past.exe"
 
-    # Every member packed again: smaller, and the same files.
+    # Every member packed again: smaller, and the same files. The large one is packed by the
+    # writer itself, the others ahead of it.
     make_tree "$work/tree" 2
+    seq 1 1500000 >"$work/tree/large.txt"
+    touch -d '2001-02-03 04:05:06' "$work/tree/large.txt"
     jlha_archive 2o5 "$work/lh5.lzh" "$work/tree"
     run -o "$work/re.exe" --stub "$work/fake.exe" --recompress --from-archive "$work/lh5.lzh"
     expect_rc "--recompress" 0
