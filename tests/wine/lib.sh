@@ -6,7 +6,8 @@
 #   wine_setup                  Prepares the run: 32-bit prefix under $WINE_RUN_DIR (default
 #                               build/host/wine-run; created once and reused while complete),
 #                               LC_ALL=ja_JP.UTF-8 (ANSI code page 932), Japanese font
-#                               replacements, a private Xvfb (1024x768x24), and an EXIT trap that
+#                               replacements, unmanaged windows (see _wine_settings_reg), a
+#                               private Xvfb (1024x768x24), and an EXIT trap that
 #                               calls wine_cleanup. One run at a time owns the prefix (flock): a
 #                               concurrent caller waits, since Wine keeps one desktop per prefix.
 #                               If Wine cannot run at all it prints "WINE UNAVAILABLE: ..." and
@@ -122,8 +123,11 @@ _wine_start_xvfb() {
   rm -f "$display_file"
 }
 
-# The font replacements as a UTF-16 .reg file, so the Japanese value name survives any code page.
-_wine_font_reg() {
+# The prefix's settings as a UTF-16 .reg file, so the Japanese value names survive any code page:
+# the font replacements, and windows that Wine frames itself. Xvfb runs no window manager: a managed
+# window that ends waits two seconds for a withdrawn state that never comes, and has no title
+# bar; unmanaged ones close at once and Wine draws their captions.
+_wine_settings_reg() {
   local font=IPAPGothic name
   {
     printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n\r\n'
@@ -131,18 +135,25 @@ _wine_font_reg() {
     for name in "ＭＳ Ｐゴシック" "MS UI Gothic" "MS Shell Dlg" "Tahoma"; do
       printf '"%s"="%s"\r\n' "$name" "$font"
     done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
   } | iconv -f UTF-8 -t UTF-16LE >"$1"
 }
 
+_wine_apply_settings() {
+  local reg="$WINE_RUN_DIR/settings.reg"
+  _wine_settings_reg "$reg"
+  _wine_unlocked timeout 600 wine regedit /S "$(wine_path "$reg")" >>"$1" 2>&1 || return 1
+  timeout 600 wineserver -w || return 1
+  grep -qx '"Managed"="N"' "$WINEPREFIX/user.reg"
+}
+
 _wine_create_prefix() {
-  local log="$WINE_RUN_DIR/logs/prefix.log" reg="$WINE_RUN_DIR/fonts.reg" started=$SECONDS
+  local log="$WINE_RUN_DIR/logs/prefix.log" started=$SECONDS
   echo "wine: creating the 32-bit prefix $WINEPREFIX (a minute or more) ..." >&2
   rm -rf "$WINEPREFIX"
   _wine_unlocked timeout 1800 wineboot -i >"$log" 2>&1 || return 1
   timeout 600 wineserver -w || return 1
-  _wine_font_reg "$reg"
-  _wine_unlocked timeout 600 wine regedit /S "$(wine_path "$reg")" >>"$log" 2>&1 || return 1
-  timeout 600 wineserver -w || return 1
+  _wine_apply_settings "$log" || return 1
   [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] || return 1
   [ "$(grep -c '="IPAPGothic"' "$WINEPREFIX/user.reg")" = 4 ] || return 1
   touch "$WINEPREFIX/.kolvane-complete"
@@ -180,6 +191,11 @@ wine_setup() {
   _wine_start_xvfb
   if [ ! -f "$WINEPREFIX/.kolvane-complete" ] && ! _wine_create_prefix; then
     _wine_unavailable "could not create the Wine prefix (see $WINE_RUN_DIR/logs/prefix.log)"
+  fi
+  # A prefix made before the settings grew is brought up to date.
+  if ! grep -qx '"Managed"="N"' "$WINEPREFIX/user.reg" &&
+    ! _wine_apply_settings "$WINE_RUN_DIR/logs/prefix.log"; then
+    _wine_unavailable "could not change the Wine prefix (see $WINE_RUN_DIR/logs/prefix.log)"
   fi
   # Keep the server, and the services it starts, alive between the programs of this run.
   _wine_unlocked wineserver -p120
