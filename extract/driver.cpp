@@ -201,6 +201,7 @@ int run_extraction(HWND owner, int mode) {
     state.owner_window = owner;
     state.failed = 0;
     state.bytes_done = 0;
+    state.progress_shown = 0;
     int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
 
     state.archive_handle =

@@ -6,6 +6,12 @@
 #include "process/messages.h"
 #include "process/state.h"
 
+namespace {
+
+constexpr DWORD DRAIN_INTERVAL = 100;
+
+} // namespace
+
 void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     if (output != INVALID_HANDLE_VALUE) {
         DWORD written;
@@ -24,12 +30,25 @@ void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     state.notice_captured = 1;
 }
 
+// A report that would leave the bar where it is sends nothing, and looks at the message
+// queue only when DRAIN_INTERVAL milliseconds have passed since the last look: under a
+// slow window system each call costs far more than decoding a window. A bar that moves is
+// always sent and drained, so the bar shows every percentage it did, and a Cancel pressed
+// meanwhile still aborts at the first report after the block in hand was written.
 void report_progress(uint64_t done, uint64_t total) {
     uint64_t percent = total == 0 ? 0 : done * 100 / total;
     if (percent > 100)
         percent = 100;
-    SendMessageA(state.owner_window, WM_COMMAND, PROGRESS_COMMAND, (LPARAM)percent);
-    drain_message_queue(state.owner_window);
+    DWORD now = GetTickCount();
+    bool moves = percent + 1 != state.progress_shown;
+    if (moves) {
+        state.progress_shown = (uint8_t)(percent + 1);
+        SendMessageA(state.owner_window, WM_COMMAND, PROGRESS_COMMAND, (LPARAM)percent);
+    }
+    if (moves || now - state.drained_at >= DRAIN_INTERVAL) {
+        state.drained_at = now;
+        drain_message_queue(state.owner_window);
+    }
     if (state.cancel_requested == 1)
         raise_abort();
 }

@@ -11,8 +11,9 @@ constexpr UINT PROGRESS_COMMAND = 1100;
 // `output` is INVALID_HANDLE_VALUE. A failed or short write shows the write error and aborts.
 void sink_write(const uint8_t *block, uint32_t length, HANDLE output);
 
-// Sends the percentage to the owner window, drains the message queue, and aborts when
-// Cancel was pressed.
+// Sends the percentage to the owner window when it changed, drains the message queue when
+// the percentage changed or a tenth of a second has passed, and then aborts when Cancel
+// was pressed.
 void report_progress(uint64_t done, uint64_t total);
 
 void drain_message_queue(HWND window);

@@ -29,6 +29,8 @@ struct ExtractState {
     int32_t failed;
     uint64_t bytes_done;
     uint8_t notice_captured;
+    uint8_t progress_shown; // the bar's percentage plus one; 0 before the run's first report
+    DWORD drained_at;       // GetTickCount of the last look at the message queue
 
     // member header
     uint8_t *header;

@@ -48,6 +48,9 @@ int file_calls_made(FileCall call);
 // ---- process ---------------------------------------------------------------------------
 void set_module_file_name(const std::string &windows_path);
 void set_version(DWORD version);
+// GetTickCount: the milliseconds of the host's monotonic clock, or, once set, a clock that
+// stands still at the value given (reset() lets it follow the host clock again).
+void set_tick_count(DWORD milliseconds);
 void set_environment(const std::string &name, const std::string &value);
 void clear_environment();
 void set_registry_value(const std::string &key, const std::string &name, const std::string &value);

@@ -163,6 +163,7 @@ HMODULE LoadLibraryA(LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetVersion();
+DWORD GetTickCount();
 
 // Strings and the code page
 BOOL IsDBCSLeadByte(BYTE byte);

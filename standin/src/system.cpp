@@ -2,7 +2,9 @@
 // the local heap, and the launch of commands (recorded, never run).
 #include "internal.h"
 
+#include <chrono>
 #include <map>
+#include <optional>
 #include <stdlib.h>
 
 namespace {
@@ -14,6 +16,7 @@ std::string temp_path = "C:\\TEMP\\";
 std::map<std::string, std::string> environment;
 std::map<std::string, std::map<std::string, std::string>> registry;
 std::vector<standin::ShellExecuteRecord> executions;
+std::optional<DWORD> tick_count; // a clock that stands still, when set
 StandinInstance *const the_instance = reinterpret_cast<StandinInstance *>(0x400000);
 
 std::string lower(std::string s) {
@@ -66,8 +69,13 @@ std::vector<ShellExecuteRecord> &shell_executions() {
     return executions;
 }
 
+void set_tick_count(DWORD milliseconds) {
+    tick_count = milliseconds;
+}
+
 void reset_system() {
     last_error = 0;
+    tick_count.reset();
     module_file_name = "C:\\KOLVANE.EXE";
     version = 0x0A280105;
     system_directory = "C:\\WINDOWS\\SYSTEM";
@@ -141,6 +149,12 @@ HMODULE GetModuleHandleA(LPCSTR name) {
 }
 DWORD GetVersion() {
     return version;
+}
+DWORD GetTickCount() {
+    if (tick_count)
+        return *tick_count;
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return (DWORD)std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
 }
 
 HLOCAL LocalAlloc(UINT flags, size_t bytes) {

@@ -367,6 +367,7 @@ TEST_F(DriverTest, CancelDuringALongMemberRemovesThePartialFile) {
     state.config.flags = SFX_OVERWRITE_WITHOUT_ASKING;
     std::string big(5 * 65536 + 7, 'z');
     archive({stored_file("new.bin", big), stored_file("existing", big), stored_file("after", "x")});
+    state.config.total_size_low = (uint32_t)(2 * big.size() + 1); // every block moves the bar
     int idle_calls = 0;
     standin::set_idle_handler([&] {
         if (++idle_calls == 2)

@@ -103,7 +103,7 @@ TEST_F(ExpandTest, MatchesAreCountedAndCopiedWhole) {
     std::vector<uint8_t> out = expand('4', encode(symbols, 14), 4050, 4201);
     EXPECT_EQ(out, model_expand(symbols, 12, 4050));
     EXPECT_EQ(out.size(), 4201u);
-    EXPECT_EQ(reports, (std::vector<ProgressReport>{{100, 4201, 4096}, {100, 4201, 4201}}));
+    EXPECT_EQ(reports, (std::vector<ProgressReport>{{100, 4201, 4096}})) << "the bar stays";
     EXPECT_EQ(state.produced_count, 4201u);
 }
 
@@ -136,10 +136,14 @@ TEST_F(ExpandTest, RandomStreamsMatchTheModel) {
             ASSERT_TRUE(out == expected);
             EXPECT_EQ(state.crc, reference_crc16(expected));
             EXPECT_EQ(state.bytes_done, expected.size());
+            // Reports come after whole windows, each one moving the bar.
             size_t window = 1u << bits;
-            ASSERT_EQ(reports.size(), (expected.size() + window - 1) / window);
-            for (size_t i = 0; i + 1 < reports.size(); i++)
-                EXPECT_EQ(reports[i].output_size, (i + 1) * window);
+            ASSERT_FALSE(reports.empty());
+            for (size_t i = 0; i + 1 < reports.size(); i++) {
+                EXPECT_EQ(reports[i].output_size % window, 0u);
+                EXPECT_EQ(reports[i].percent, (int)(reports[i].bytes_done * 100 / expected.size()));
+                EXPECT_LT(reports[i].percent, reports[i + 1].percent);
+            }
             EXPECT_EQ(reports.back().output_size, expected.size());
             EXPECT_EQ(reports.back().percent, 100);
             reports.clear();
@@ -262,8 +266,7 @@ TEST_F(ExpandTest, StoredMemberOfTwoGibibytesIsCopied) {
     EXPECT_FALSE(run_in_owner([&] { copy_stored_member(size); }));
     EXPECT_EQ(box_texts(), std::vector<std::string>{read_error_box()});
     EXPECT_EQ(output().size(), 3u * 65536);
-    EXPECT_EQ(reports, (std::vector<ProgressReport>{
-                           {0, 65536, 65536}, {0, 131072, 131072}, {0, 196608, 196608}}));
+    EXPECT_EQ(reports, (std::vector<ProgressReport>{{0, 65536, 65536}})) << "the bar stays at 0";
 }
 
 // In notice mode the whole member is still decoded, but only its first block is kept, and
@@ -284,7 +287,7 @@ TEST_F(ExpandTest, NoticeModeKeepsOnlyTheFirstBlock) {
     EXPECT_EQ(std::string(state.text_buffer), expected);
     EXPECT_EQ(state.notice_captured, 1);
     EXPECT_EQ(state.crc, 0);
-    EXPECT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports.size(), 1u) << "no total: the bar stays at 0";
     EXPECT_EQ(archive_position(), stream.size());
 }
 

@@ -97,8 +97,10 @@ TEST_F(SinkTest, PercentagesAreTruncatedAndCapped) {
         {(1ull << 32) + 1, (1ull << 33), 50},
     };
     EXPECT_TRUE(run_in_owner([&] {
-        for (const Case &c : cases)
+        for (const Case &c : cases) {
+            state.progress_shown = 0; // each case is a first report
             report_progress(c.done, c.total);
+        }
     }));
     ASSERT_EQ(reports.size(), std::size(cases));
     for (size_t i = 0; i < reports.size(); i++)
@@ -118,6 +120,35 @@ TEST_F(SinkTest, ReportDrainsTheMessageQueue) {
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[0].percent, 50) << "the report is sent first";
     EXPECT_EQ(reports[1].percent, 77) << "then the queue is drained";
+}
+
+// A report that leaves the bar where it is sends nothing, and drains the queue only once a
+// tenth of a second has passed since the last drain; a Cancel waiting there lands then.
+TEST_F(SinkTest, ReportsThatMoveNothingAreThinned) {
+    int drains = 0;
+    standin::set_idle_handler([&] { drains++; });
+    EXPECT_FALSE(run_in_owner([&] {
+        standin::set_tick_count(1000);
+        report_progress(1, 4);
+        report_progress(2, 8);
+        standin::set_tick_count(1099);
+        report_progress(2, 8);
+        EXPECT_EQ(drains, 1);
+        standin::set_tick_count(1100);
+        report_progress(2, 8);
+        EXPECT_EQ(drains, 2);
+        report_progress(1, 2);
+        EXPECT_EQ(drains, 3) << "a moving bar drains at once";
+        PostMessageA(state.owner_window, WM_COMMAND, IDCANCEL, 0);
+        report_progress(1, 2);
+        EXPECT_EQ(state.cancel_requested, 0) << "the queue waits";
+        standin::set_tick_count(1200);
+        report_progress(1, 2);
+        ADD_FAILURE() << "Cancel did not land";
+    }));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].percent, 25);
+    EXPECT_EQ(reports[1].percent, 50);
 }
 
 // Notice mode has no owner: the percentage goes nowhere, but the queue is still drained.
