@@ -32,16 +32,15 @@ void crc16_build_table(uint16_t poly) {
     }
 }
 
-uint16_t crc16_feed(const void *data, int32_t length) {
+uint16_t crc16_table_update(uint16_t crc, const void *data, int32_t length) {
     const uint8_t *p = static_cast<const uint8_t *>(data);
     const uint16_t *t0 = state.crc16_table;
     const uint16_t(*t)[256] = slice_tables;
-    uint32_t crc = state.crc;
+    uint32_t r = crc;
     for (; length >= SLICES; length -= SLICES, p += SLICES)
-        crc = t[6][(p[0] ^ crc) & 0xFF] ^ t[5][p[1] ^ (crc >> 8)] ^ t[4][p[2]] ^ t[3][p[3]] ^
-              t[2][p[4]] ^ t[1][p[5]] ^ t[0][p[6]] ^ t0[p[7]];
+        r = t[6][(p[0] ^ r) & 0xFF] ^ t[5][p[1] ^ (r >> 8)] ^ t[4][p[2]] ^ t[3][p[3]] ^ t[2][p[4]] ^
+            t[1][p[5]] ^ t[0][p[6]] ^ t0[p[7]];
     for (; length > 0; length--, p++)
-        crc = t0[(crc ^ *p) & 0xFF] ^ (crc >> 8);
-    state.crc = (uint16_t)crc;
-    return state.crc;
+        r = t0[(r ^ *p) & 0xFF] ^ (r >> 8);
+    return (uint16_t)r;
 }

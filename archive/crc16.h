@@ -10,3 +10,6 @@ void crc16_build_table(uint16_t poly);
 
 // Folds `length` bytes into state.crc and returns it; a length of 0 or less changes nothing.
 uint16_t crc16_feed(const void *data, int32_t length);
+
+// The CRC-16 of `length` more bytes after `crc`, by the tables crc16_build_table made.
+uint16_t crc16_table_update(uint16_t crc, const void *data, int32_t length);

@@ -2,6 +2,7 @@
 // bit-at-a-time reference written here from the definition.
 #include "archive/crc16.h"
 #include "fixture.h"
+#include "tools/crc16/clmul.h"
 
 #include <random>
 #include <vector>
@@ -113,6 +114,24 @@ TEST_F(Crc16Test, TablesFollowThePolynomialOfTheLastBuild) {
         crc16_build_table(poly);
         EXPECT_EQ(whole(data), reference_crc(0, data.data(), data.size(), poly)) << poly;
     }
+}
+
+// The host's folding method against the table, from every start address modulo 16 and
+// at every length through several folds of 64 bytes, from running values too.
+TEST_F(Crc16Test, CarrylessFoldingAgreesWithTheTable) {
+    if (!crc16_clmul_supported())
+        GTEST_SKIP() << "THIS PROCESSOR HAS NO CARRY-LESS MULTIPLY: the folding method is untested";
+    std::vector<uint8_t> data = random_bytes(16 + 400, 8);
+    for (size_t align = 0; align < 16; align++)
+        for (size_t length = 0; length <= 400; length++) {
+            uint16_t start = (uint16_t)(length * 40503u + align);
+            ASSERT_EQ(crc16_clmul_update(start, data.data() + align, length),
+                      crc16_table_update(start, data.data() + align, (int32_t)length))
+                << "length " << length << " at +" << align;
+        }
+    std::vector<uint8_t> large = random_bytes((1 << 20) + 13, 9);
+    EXPECT_EQ(crc16_clmul_update(0xBB3D, large.data() + 3, large.size() - 3),
+              reference_crc(0xBB3D, large.data() + 3, large.size() - 3, CRC16_POLY));
 }
 
 } // namespace
