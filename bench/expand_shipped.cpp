@@ -7,7 +7,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "extract/driver.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

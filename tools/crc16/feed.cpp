@@ -2,7 +2,7 @@
 // the processor has it and the tables are those of the archives' polynomial (entry 128 of
 // a reflected table is the polynomial itself), else by table as in the stub.
 #include "archive/crc16.h"
-#include "startup/state.h"
+#include "process/state.h"
 #include "tools/crc16/clmul.h"
 
 namespace {
