@@ -17,6 +17,8 @@ using FilePtr = std::unique_ptr<FILE, int (*)(FILE *)>;
 // Level 3 has a fixed part of 32 bytes: the level-2 layout up to the OS id, then a 32-bit
 // header size at 24 and the first 32-bit extended-header size at 28.
 constexpr size_t LEVEL3_FIXED_SIZE = 32;
+// A level-3 header size beyond this is taken for damage rather than read into memory.
+constexpr uint64_t LEVEL3_LARGEST = 1 << 20;
 
 // How far a level-2 extended-header chain may run past the header size it is read for
 // (one archiver counts its header two bytes short).
@@ -183,7 +185,7 @@ void read_level23(ArchiveReader &reader, RawHeader &raw, const std::vector<uint8
     bool three = raw.level == 3;
     uint64_t length = three ? read_u32(&fixed[24]) : read_u16(&fixed[0]);
     size_t fixed_size = three ? LEVEL3_FIXED_SIZE : size_t(HEADER_FIXED_SIZE);
-    if (length < fixed_size || length > reader.size() - raw.offset)
+    if (length < fixed_size || length > reader.size() - raw.offset || length > LEVEL3_LARGEST)
         reader.damaged(raw.offset);
     uint64_t room = three ? length : std::min(length + CHAIN_OVERRUN, reader.size() - raw.offset);
     std::vector<uint8_t> h = reader.bytes(raw.offset, (size_t)room, raw.offset);
