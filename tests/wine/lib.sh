@@ -13,6 +13,7 @@
 #                               If Wine cannot run at all it prints "WINE UNAVAILABLE: ..." and
 #                               exits 78 (a failure), or 77 (which ctest reports as skipped) when
 #                               KOLVANE_ALLOW_NO_WINE=1. Logs go to $WINE_RUN_DIR/logs.
+#                               Run as root, the test script starts over as user 65534.
 #   wine_set_version VERSION    Windows version the prefix reports (win31, nt351, win95, nt40,
 #                               winxp, win10, ...).
 #   wine_reset_version          Back to Wine's default version (fails when none was set).
@@ -48,6 +49,9 @@
 # wine_setup registers with binfmt_misc when it runs as root.
 
 WINE_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The test script and its arguments, for the start over as an unprivileged user.
+_WINE_SCRIPT=$(realpath "$0")
+_WINE_SCRIPT_ARGS=("$@")
 : "${WINE_RUN_DIR:=$WINE_SOURCE_DIR/build/host/wine-run}"
 WINE_PID=
 WINE_LOG=
@@ -97,6 +101,24 @@ _wine_ensure_i386() {
   fi
   "$loader" --version >/dev/null 2>&1 ||
     _wine_unavailable "i386 programs do not run even through $qemu"
+}
+
+# Wine lets root write through read-only files and into any folder, so cases about
+# read-only or locked files could pass on a broken program. Run as root, the test starts
+# over as the user nobody (65534), which then owns the run folder; only when that user
+# cannot read the sources does the run stay root, and says so loudly.
+_wine_drop_root() {
+  local as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  mkdir -p "$WINE_RUN_DIR/home"
+  chown -R 65534:65534 "$WINE_RUN_DIR"
+  if ! "${as_user[@]}" test -r "$_WINE_SCRIPT" -a -r "$WINE_SOURCE_DIR/tests/wine/lib.sh"; then
+    echo "#### WINE TESTS RUN AS ROOT: user 65534 cannot read $WINE_SOURCE_DIR, so read-only" \
+      "files do not hold the program back here ####" >&2
+    return 0
+  fi
+  exec "${as_user[@]}" env HOME="$WINE_RUN_DIR/home" \
+    PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/sbin:/usr/sbin:/sbin \
+    bash "$_WINE_SCRIPT" "${_WINE_SCRIPT_ARGS[@]}"
 }
 
 _wine_start_xvfb() {
@@ -169,6 +191,7 @@ wine_setup() {
   locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' ||
     _wine_unavailable "the ja_JP.UTF-8 locale is missing (run scripts/install-deps.sh)"
   _wine_ensure_i386
+  [ "$(id -u)" != 0 ] || _wine_drop_root
 
   mkdir -p "$WINE_RUN_DIR/logs" "$WINE_RUN_DIR/screenshots"
   WINE_RUN_DIR=$(cd "$WINE_RUN_DIR" && pwd)

@@ -7,7 +7,7 @@
 #   sfx-cases.sh STUB [CASE...]
 #
 # CASE: main notice_no overwrite overwrite_cancel cancel relative damaged_header
-# truncated crc_error gate dpi (default: all, in this order). Screenshots go to
+# hidden_member truncated crc_error gate dpi (default: all, in this order). Screenshots go to
 # $WINE_RUN_DIR/screenshots/sfx-CASE-STEP.png; the scratch folder $WINE_RUN_DIR/sfx-cases is
 # kept when a check fails (without its large files).
 set -uo pipefail
@@ -36,7 +36,7 @@ stub=$(realpath "$stub")
 shift
 cases=("$@")
 [ ${#cases[@]} = 0 ] && cases=(main notice_no overwrite overwrite_cancel cancel relative
-  damaged_header truncated crc_error gate dpi)
+  damaged_header hidden_member truncated crc_error gate dpi)
 
 suite_started=$SECONDS
 case_name=setup

@@ -116,3 +116,30 @@ case_crc_error() {
   check "after.txt never created" test ! -e "$dest/after.txt"
   never_appears "$dest/marker.txt"
 }
+
+# Archives whose members a listing would not show: a stored member whose data holds a whole
+# second member, and a file that ends at its archive offset. The notice pass refuses each
+# with string 5 and the program's own file, before any dialog; the run ends with 0.
+case_hidden_member() {
+  local title="隠れた書庫" exe box inner
+  python3 "$here/../make/lzh_tool.py" members "$work/inner.lzh" 'name=hidden.txt,data=hidden'
+  inner=$(od -An -v -tx1 "$work/inner.lzh" | tr -d ' \n' | sed 's/../\\x&/g')
+  python3 "$here/../make/lzh_tool.py" members "$work/hidden.lzh" \
+    "name=a.txt,original=6,data=a.txt\n$inner" 'name=visible.txt,data=visible'
+  make_exe "$work/hidden.lzh" "$work/hidden.exe" --title "$title" || return
+  cp "$work/hidden.exe" "$work/cut.exe"
+  truncate -s "$(od -An -tu4 -j 512 -N 4 "$work/cut.exe" | tr -d ' ')" "$work/cut.exe"
+  for exe in "$work/hidden.exe" "$work/cut.exe"; do
+    start_program box "$exe" "$title"
+    check "$(basename "$exe"): error box shown" test -n "$box" || return
+    shot "$(basename "$exe" .exe)"
+    check "$(basename "$exe"): string 5 with the program's own file" \
+      msgbox_seen "\"$(wine_path "$exe")\" $TEXT_BAD_HEADER"
+    focus_window "$box"
+    press Return
+    check "$(basename "$exe"): main dialog never shown" \
+      equals "$(watch_for_window "$title" "$box")" ""
+    finish 120
+    check "$(basename "$exe"): exit code 0" equals "$code" 0
+  done
+}
