@@ -2,9 +2,9 @@
 // sink, over the stand-in, with the output going to /dev/null: the sink still writes every
 // block and feeds the CRC, which is checked against each header. Prints the bytes expanded;
 // the exit code is 0 when every CRC matches. Used by bench/decode-bench.sh.
-#include "archive/crc16.h"
 #include "archive/header.h"
 #include "decode/decode.h"
+#include "extract/archive.h"
 #include "extract/driver.h"
 #include "standin.h"
 #include "process/state.h"
@@ -21,13 +21,10 @@ int main(int argc, char **argv) {
     standin::map_drive('N', "/dev");
     lstrcpynA(state.own_path, (std::string("C:") + argv[1]).c_str(), PATH_SIZE);
     lstrcpynA(state.output_path, "N:\\null", OUTPUT_PATH_SIZE);
-    state.archive_handle = CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (argv[1][0] != '/' || state.archive_handle == INVALID_HANDLE_VALUE) {
+    if (argv[1][0] != '/' || !open_archive()) {
         fprintf(stderr, "cannot open %s (an absolute path is needed)\n", argv[1]);
         return 2;
     }
-    crc16_build_table(CRC16_POLY);
     int bad = 0;
     for (;;) {
         int result = read_member_header();
@@ -38,8 +35,6 @@ int main(int argc, char **argv) {
         if (state.header[HEADER_METHOD_LETTER] != 'd') {
             state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            state.read_index = -1;
-            state.crc = 0;
             expand_guarded();
             if (state.failed)
                 return 1;

@@ -1,8 +1,8 @@
 // The extraction driver: one walk of the appended archive, in notice or extract mode.
 #include "extract/driver.h"
-#include "archive/crc16.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
+#include "extract/archive.h"
 #include "extract/paths.h"
 #include "extract/replace.h"
 #include "extract/sink.h"
@@ -31,7 +31,7 @@ __attribute__((noinline)) void report_guarded() {
     if (ABORT_GUARD())
         report_progress(state.bytes_done, configured_total());
     else
-        abort_filter(ABORT_CODE);
+        state.failed = 1;
 }
 
 void fail_with(UINT message, const char *file) {
@@ -48,8 +48,6 @@ void show_notice() {
     state.output_handle = INVALID_HANDLE_VALUE;
     state.notice_captured = 0;
     state.text_buffer[0] = 0; // an empty member shows an empty text, not what was here before
-    state.read_index = -1;
-    state.crc = 0;
     expand_guarded();
     if (state.failed)
         return;
@@ -100,6 +98,25 @@ int apply_overwrite_policy(int &overwrite_all, DWORD existing) {
     return MEMBER_REPLACE;
 }
 
+// Sets the file's last-write time from a time stamp in seconds since 1970 (UTC).
+void apply_member_time(HANDLE file, uint32_t time_stamp) {
+    time_t seconds = (time_t)time_stamp;
+    struct tm *local = localtime(&seconds);
+    if (!local)
+        return;
+    SYSTEMTIME fields = {};
+    fields.wYear = (WORD)(local->tm_year + 1900);
+    fields.wMonth = (WORD)(local->tm_mon + 1);
+    fields.wDay = (WORD)local->tm_mday;
+    fields.wHour = (WORD)local->tm_hour;
+    fields.wMinute = (WORD)local->tm_min;
+    fields.wSecond = (WORD)local->tm_sec;
+    FILETIME local_time, utc_time;
+    if (SystemTimeToFileTime(&fields, &local_time) &&
+        LocalFileTimeToFileTime(&local_time, &utc_time))
+        SetFileTime(file, nullptr, nullptr, &utc_time);
+}
+
 // Writes one file member. Returns false when the run has to stop.
 bool extract_file(int &overwrite_all) {
     DWORD existing = GetFileAttributesA(state.output_path);
@@ -118,8 +135,6 @@ bool extract_file(int &overwrite_all) {
         fail_with(IDS_WRITE_ERROR, state.output_path);
         return false;
     }
-    state.read_index = -1;
-    state.crc = 0;
     expand_guarded();
     if (state.failed) {
         discard_output();
@@ -169,32 +184,15 @@ bool extract_member(int &overwrite_all) {
 } // namespace
 
 __attribute__((noinline)) void expand_guarded() {
+    state.read_index = -1;
     if (ABORT_GUARD()) {
         if (state.header[HEADER_METHOD_LETTER] == '0')
             copy_stored_member(header_u32(HEADER_ORIGINAL_SIZE));
         else
             expand_member();
     } else {
-        abort_filter(ABORT_CODE);
+        state.failed = 1;
     }
-}
-
-void apply_member_time(HANDLE file, uint32_t time_stamp) {
-    time_t seconds = (time_t)time_stamp;
-    struct tm *local = localtime(&seconds);
-    if (!local)
-        return;
-    SYSTEMTIME fields = {};
-    fields.wYear = (WORD)(local->tm_year + 1900);
-    fields.wMonth = (WORD)(local->tm_mon + 1);
-    fields.wDay = (WORD)local->tm_mday;
-    fields.wHour = (WORD)local->tm_hour;
-    fields.wMinute = (WORD)local->tm_min;
-    fields.wSecond = (WORD)local->tm_sec;
-    FILETIME local_time, utc_time;
-    if (SystemTimeToFileTime(&fields, &local_time) &&
-        LocalFileTimeToFileTime(&local_time, &utc_time))
-        SetFileTime(file, nullptr, nullptr, &utc_time);
 }
 
 int run_extraction(HWND owner, int mode) {
@@ -204,25 +202,9 @@ int run_extraction(HWND owner, int mode) {
     state.progress_shown = 0;
     int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
 
-    state.archive_handle =
-        CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (state.archive_handle == INVALID_HANDLE_VALUE) {
-        report_file_error(fetch_string(IDS_READ_ERROR), state.own_path);
+    if (!open_archive())
         return 0;
-    }
-    LONG high = 0;
-    if (SetFilePointer(state.archive_handle, (LONG)state.config.archive_offset, &high,
-                       FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR) {
-        CloseHandle(state.archive_handle);
-        state.archive_handle = INVALID_HANDLE_VALUE;
-        report_file_error(fetch_string(IDS_ARCHIVE_DAMAGED), state.own_path);
-        return 0;
-    }
     query_output_volume();
-    crc16_build_table(CRC16_POLY);
-    state.header = nullptr;
 
     while (read_member_header() == HEADER_READY) {
         if (mode == MODE_NOTICE) {
@@ -239,9 +221,7 @@ int run_extraction(HWND owner, int mode) {
         release_header();
     }
 
-    CloseHandle(state.archive_handle);
-    state.archive_handle = INVALID_HANDLE_VALUE;
-    release_header();
+    close_archive();
     if (mode == MODE_EXTRACT && state.config.command[0] && !state.failed)
         run_configured_command();
     return state.failed ? 0 : 1;

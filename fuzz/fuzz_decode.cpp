@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     state.output_handle = to_file ? CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
                                   : INVALID_HANDLE_VALUE;
-    state.read_index = -1;
     expand_guarded();
     bool returned = !state.failed;
 

@@ -34,8 +34,6 @@ int main(int argc, char **argv) {
         wsprintfA(state.output_path, "D:\\%d.out", index);
         state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        state.read_index = -1;
-        state.crc = 0;
         expand_guarded();
         CloseHandle(state.output_handle);
         if (state.failed) {

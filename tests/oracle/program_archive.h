@@ -2,8 +2,8 @@
 // opens its own file, the walk's closing line, and bytes printed as hex.
 #pragma once
 
-#include "archive/crc16.h"
 #include "archive/header.h"
+#include "extract/archive.h"
 #include "standin.h"
 #include "process/state.h"
 
@@ -20,23 +20,18 @@ inline std::string hex(const std::string &bytes) {
     return out.empty() ? "-" : out;
 }
 
-// Maps the archive's folder as drive C:, opens the archive as the program's own file (its
-// title used for messages) and makes the CRC table. False, said on stderr, when it cannot.
+// Maps the archive's folder as drive C: and opens the archive as the program opens its own
+// file (its title used for messages). False, said on stderr, when it cannot.
 inline bool open_program_archive(const std::string &path, const char *title) {
     size_t slash = path.rfind('/');
     standin::map_drive('C', slash == std::string::npos ? "." : path.substr(0, slash + 1));
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     lstrcpynA(state.own_path, ("C:\\" + name).c_str(), PATH_SIZE);
     lstrcpynA(state.config.title, title, sizeof state.config.title);
-    state.archive_handle =
-        CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (state.archive_handle == INVALID_HANDLE_VALUE) {
-        fprintf(stderr, "cannot open %s\n", path.c_str());
-        return false;
-    }
-    crc16_build_table(CRC16_POLY);
-    return true;
+    if (open_archive())
+        return true;
+    fprintf(stderr, "cannot open %s\n", path.c_str());
+    return false;
 }
 
 // Prints the walk's last line, "end" or "failed <message box text as hex>", when `result`

@@ -8,6 +8,7 @@
 // Numbers are decimal except the attribute and the CRCs (hex). The CRC of the stored bytes
 // is computed for "-lh0-" members only: it shows that the reader left the archive at the
 // member's data and that crc16_feed agrees with the archivers.
+#include "archive/crc16.h"
 #include "program_archive.h"
 
 #include <stdio.h>

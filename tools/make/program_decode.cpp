@@ -82,8 +82,6 @@ std::string program_expand(const std::string &archive, const Member &member,
                        FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
         failure = "cannot be read again";
     } else {
-        state.read_index = -1;
-        state.crc = 0;
         state.failed = 0;
         state.bytes_done = 0;
         state.cancel_requested = 0;

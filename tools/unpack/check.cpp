@@ -54,8 +54,6 @@ bool notice_intact(const Input &input, const Member &m) {
     lstrcpynA(state.output_path, "D:\\!", OUTPUT_PATH_SIZE);
     state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    state.read_index = -1;
-    state.crc = 0;
     state.failed = 0;
     expand_guarded();
     CloseHandle(state.output_handle);

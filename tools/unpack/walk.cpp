@@ -1,7 +1,7 @@
 // Walking the member headers: the program's reader, then one seek past each member's data.
 #include "walk.h"
-#include "archive/crc16.h"
 #include "archive/header.h"
+#include "extract/archive.h"
 #include "program_messages.h"
 #include "resource.h"
 #include "terminal.h"
@@ -41,9 +41,6 @@ Member current_member() {
 
 WalkEnd walk_open_archive(uint64_t file_size, bool quiet_headers,
                           const std::function<bool(const Member &)> &visit) {
-    if (!seek_to(state.config.archive_offset))
-        return WalkEnd::Failed;
-    crc16_build_table(CRC16_POLY);
     for (;;) {
         mute_program_messages(quiet_headers);
         int result = read_member_header();
@@ -71,18 +68,10 @@ WalkEnd walk_members(uint64_t file_size, bool quiet_headers,
                      const std::function<bool(const Member &)> &visit) {
     state.owner_window = nullptr;
     state.failed = 0;
-    state.header = nullptr;
-    state.archive_handle =
-        CreateFileA(state.own_path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (state.archive_handle == INVALID_HANDLE_VALUE) {
-        report_file_error(fetch_string(IDS_READ_ERROR), state.own_path);
+    if (!open_archive())
         return WalkEnd::Failed;
-    }
     WalkEnd end = walk_open_archive(file_size, quiet_headers, visit);
-    CloseHandle(state.archive_handle);
-    state.archive_handle = INVALID_HANDLE_VALUE;
-    release_header();
+    close_archive();
     return end;
 }
 
