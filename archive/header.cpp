@@ -15,7 +15,9 @@ static int reject_header() {
     return HEADER_FAILED;
 }
 
-void take_extended_header(uint8_t *type, uint32_t size) {
+// Records what one extended header carries: `type` points at its type byte, `size`
+// counts type byte, data and the trailing size field.
+static void take_extended_header(uint8_t *type, uint32_t size) {
     switch (*type) {
     case EXT_HEADER_CRC:
         state.header_crc = read_u16(type + 1);

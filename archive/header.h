@@ -18,9 +18,5 @@ int read_member_header();
 // False when the seek fails.
 bool seek_past_member();
 
-// Records what one extended header carries: `type` points at its type byte, `size`
-// counts type byte, data and the trailing size field.
-void take_extended_header(uint8_t *type, uint32_t size);
-
 // Frees state.header and sets it to none.
 void release_header();

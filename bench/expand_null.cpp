@@ -3,7 +3,7 @@
 // block and feeds the CRC, which is checked against each header. Prints the bytes expanded;
 // the exit code is 0 when every CRC matches. Used by bench/decode-bench.sh.
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "extract/archive.h"
 #include "extract/driver.h"
 #include "standin.h"

@@ -45,9 +45,12 @@ void start_block_decoder(uint8_t method_letter) {
     state.codes_left_in_block = 0;
 }
 
+// Reads the lengths of a code-length or position code and builds its table; a zero-run field
+// follows length number zero_run_after (0: none).
 // A count above the symbol count reads and stores its extra lengths (the array has room for
 // 31 plus a zero run of 3); they take no part in the code.
-void read_small_code_lengths(uint32_t symbol_count, uint32_t count_bits, uint32_t zero_run_after) {
+static void read_small_code_lengths(uint32_t symbol_count, uint32_t count_bits,
+                                    uint32_t zero_run_after) {
     uint32_t n = take_bits(count_bits);
     if (n == 0) {
         uint32_t symbol = take_bits(count_bits);
@@ -69,9 +72,10 @@ void read_small_code_lengths(uint32_t symbol_count, uint32_t count_bits, uint32_
     build_decode_table(symbol_count, state.small_lengths, SMALL_TABLE_BITS, state.small_table);
 }
 
+// Reads the literal/length code lengths with the code-length code and builds its table.
 // A count above 510 is refused like a bad table. A zero run that reaches past the last
 // symbol is cut at the end of the array: it is all zeros, and it ends the list anyway.
-void read_lit_len_lengths() {
+static void read_lit_len_lengths() {
     uint32_t n = take_bits(9);
     if (n == 0) {
         uint32_t symbol = take_bits(9);
@@ -99,7 +103,9 @@ void read_lit_len_lengths() {
                        state.lit_len_table);
 }
 
-void read_block_header() {
+// Reads the next block header: its symbol count, then the code-length, literal/length and
+// position codes.
+static void read_block_header() {
     state.codes_left_in_block = take_bits(16);
     read_small_code_lengths(CODE_LENGTH_SYMBOLS, 5, 3);
     read_lit_len_lengths();

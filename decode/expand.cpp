@@ -1,5 +1,5 @@
 // Member expansion: stored copies, and the sliding dictionary of -lh4- to -lh7-.
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "archive/header.h"
 #include "decode/bit_input.h"
 #include "decode/blocks.h"

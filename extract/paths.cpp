@@ -66,9 +66,9 @@ void join_member_path(char *output, const char *destination, const char *member_
     memcpy(end, member_path, strlen(member_path) + 1);
 }
 
-// Paths longer than the copy (never an output path) are looked at up to its size only.
+// Paths longer than an output path are looked at up to that size only.
 void create_parent_directories(const char *path) {
-    char partial[520];
+    char partial[OUTPUT_PATH_SIZE];
     for (int i = 0; path[i] && i < (int)sizeof partial - 1; i++) {
         if (path[i] == '/') {
             partial[i] = 0;

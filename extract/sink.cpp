@@ -30,6 +30,16 @@ void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     state.notice_captured = 1;
 }
 
+static void drain_message_queue(HWND window) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 // A report that would leave the bar where it is sends nothing, and looks at the message
 // queue only when DRAIN_INTERVAL milliseconds have passed since the last look: under a
 // slow window system each call costs far more than decoding a window. A bar that moves is
@@ -51,16 +61,6 @@ void report_progress(uint64_t done, uint64_t total) {
     }
     if (state.cancel_requested == 1)
         raise_abort();
-}
-
-void drain_message_queue(HWND window) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsDialogMessageA(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
 }
 
 uint64_t configured_total() {

@@ -16,7 +16,5 @@ void sink_write(const uint8_t *block, uint32_t length, HANDLE output);
 // was pressed.
 void report_progress(uint64_t done, uint64_t total);
 
-void drain_message_queue(HWND window);
-
 // The configured total original size.
 uint64_t configured_total();

@@ -24,6 +24,23 @@ void keep_if_fitted(char *buffer, DWORD result, const char *macro) {
         copy_whole_chars(buffer, macro, PATH_SIZE);
 }
 
+// Fills a 260-byte buffer with the registry's "ProgramFilesDir" (selector 0) or
+// "CommonFilesDir" (1); the macro text itself when the value cannot be had whole.
+void read_shell_folder(char *buffer, int selector) {
+    const char *macro = path_macros[selector ? MACRO_COMMON_FILES : MACRO_PROGRAM_FILES].text;
+    copy_whole_chars(buffer, macro, PATH_SIZE);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    DWORD size = PATH_SIZE;
+    const char *name = selector ? "CommonFilesDir" : "ProgramFilesDir";
+    if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE *)buffer, &size) != ERROR_SUCCESS)
+        copy_whole_chars(buffer, macro, PATH_SIZE);
+    buffer[PATH_SIZE - 1] = 0;
+    RegCloseKey(key);
+}
+
 void produce_replacement(int index, char *buffer, const char *extract_folder) {
     switch (index) {
     case MACRO_EXTRACT_DIR:
@@ -59,21 +76,6 @@ int match_macro(const char *at) {
 }
 
 } // namespace
-
-void read_shell_folder(char *buffer, int selector) {
-    const char *macro = path_macros[selector ? MACRO_COMMON_FILES : MACRO_PROGRAM_FILES].text;
-    copy_whole_chars(buffer, macro, PATH_SIZE);
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    DWORD size = PATH_SIZE;
-    const char *name = selector ? "CommonFilesDir" : "ProgramFilesDir";
-    if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE *)buffer, &size) != ERROR_SUCCESS)
-        copy_whole_chars(buffer, macro, PATH_SIZE);
-    buffer[PATH_SIZE - 1] = 0;
-    RegCloseKey(key);
-}
 
 char *expand_path_macros(const char *source, char *destination, int size,
                          const char *extract_folder) {

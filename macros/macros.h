@@ -8,10 +8,6 @@
 char *expand_path_macros(const char *source, char *destination, int size,
                          const char *extract_folder);
 
-// Fills a 260-byte buffer with the registry's "ProgramFilesDir" (selector 0) or
-// "CommonFilesDir" (1); the macro text itself when the value cannot be had whole.
-void read_shell_folder(char *buffer, int selector);
-
 // Copies the program part of `command` into `program` (without its quotes) and returns
 // where the argument text begins (the terminator when there is none).
 const char *split_command(char *program, const char *command);

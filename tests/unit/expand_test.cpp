@@ -1,5 +1,5 @@
 // Member expansion: what reaches the sink, in which blocks, with which progress reports.
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "decode_fixture.h"
 #include "lzh_builder.h"
 #include "lzh_stream.h"

@@ -355,7 +355,7 @@ TEST_F(OutputPathTest, EveryPrefixBeforeASlashIsTried) {
     requests().clear();
     create_parent_directories("no slash");
     EXPECT_TRUE(requests().empty());
-    // Only the first 519 bytes fit the routine's own copy; a '/' beyond them is not seen.
+    // Only the bytes of an output path fit the routine's own copy; a '/' beyond is not seen.
     create_parent_directories((std::string(520, 'x') + "/y").c_str());
     EXPECT_TRUE(requests().empty());
 }

@@ -1,7 +1,7 @@
 // The output sink: writes with the running CRC, notice capture, progress and Cancel.
 #include "abort_guard.h"
 #include "archive/crc16.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "decode_fixture.h"
 #include "extract/sink.h"
 #include "lzh_builder.h"

@@ -3,7 +3,7 @@
 
 #include "archive/crc16.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "extract/driver.h"
 #include "standin.h"
 #include "process/state.h"

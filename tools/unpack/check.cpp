@@ -1,7 +1,7 @@
 // The checking walk before the program's run.
 #include "check.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "exit_codes.h"
 #include "extract/driver.h"
 #include "extract/paths.h"
