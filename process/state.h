@@ -12,7 +12,7 @@
 
 constexpr int LIT_LEN_TABLE_BITS = 12;
 constexpr int SMALL_TABLE_BITS = 8;
-constexpr int SMALL_LENGTHS_SIZE = 128;
+constexpr int SMALL_LENGTHS_SIZE = 34; // a 5-bit count of lengths and a zero run of 3
 // Inner nodes are numbered from the symbol count up: 510 + 509 nodes at most.
 constexpr int BRANCH_SIZE = 2 * LIT_LEN_SYMBOLS - 1;
 

@@ -1,8 +1,8 @@
 // The memory routines that the program and the compiler's own generated code call.
 //
-// These are the only definitions in the stub. windows.cmake builds this folder with
-// loop-pattern recognition switched off; otherwise the compiler would turn each loop below
-// back into a call to the routine that contains it.
+// The stub links no C library, so these are the only definitions of them it has.
+// windows.cmake builds this folder with loop-pattern recognition switched off; otherwise the
+// compiler would turn each loop below back into a call to the routine that contains it.
 #include <string.h>
 
 extern "C" void *memset(void *destination, int value, size_t count) {

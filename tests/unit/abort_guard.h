@@ -4,6 +4,6 @@
 #include <functional>
 
 // Calls `body` with the abort guard set in a frame that stays live while it runs. Returns
-// true when `body` returned, false when it aborted (abort_filter has then set
-// state.failed).
+// true when `body` returned, false when it aborted (state.failed is then set, as the
+// driver sets it).
 bool run_guarded(const std::function<void()> &body);

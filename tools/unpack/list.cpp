@@ -81,7 +81,7 @@ bool print_member(const Member &m, Sums &sums) {
 } // namespace
 
 int list_archive(const Input &input) {
-    if (!stage_program(input, Destination::None, ""))
+    if (!stage_program(input, Destination::Unmapped, ""))
         return EXIT_DAMAGED;
     set_display_places(input.name, "");
     answer_message_boxes(nullptr);

@@ -15,7 +15,7 @@ bool stage_program(const Input &input, Destination destination, const std::strin
     if (destination == Destination::Folder) {
         standin::map_drive('D', folder);
         standin::confine_drive('D');
-    } else if (destination == Destination::Nothing) {
+    } else if (destination == Destination::NullDrive) {
         standin::map_null_drive('D');
     }
     standin::set_current_directory(DESTINATION_ROOT);

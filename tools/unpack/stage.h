@@ -16,7 +16,9 @@
 
 constexpr char DESTINATION_ROOT[] = "D:\\";
 
-enum class Destination { None, Nothing, Folder };
+// Drive D: left unmapped (a listing writes nothing), a null drive (-t: every write
+// succeeds and is dropped), or the destination folder.
+enum class Destination { Unmapped, NullDrive, Folder };
 
 // Maps the drives, sets the program's instance and own path, and loads the configuration:
 // the self-extractor's own block through the program's reader, or for a plain archive a

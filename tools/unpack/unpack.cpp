@@ -137,7 +137,7 @@ int unpack_archive(const Input &input, const Options &options) {
     std::string folder;
     if (!test && !prepare_folder(options.destination, folder))
         return EXIT_DAMAGED;
-    if (!stage_program(input, test ? Destination::Nothing : Destination::Folder, folder))
+    if (!stage_program(input, test ? Destination::NullDrive : Destination::Folder, folder))
         return EXIT_DAMAGED;
     set_display_places(input.name, test ? "" : options.destination);
     set_question_policy(options, input.name);
