@@ -38,8 +38,6 @@ static int expand_all() {
         if (state.header[HEADER_METHOD_LETTER] != 'd') {
             state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            state.read_index = -1;
-            state.crc = 0;
             expand_guarded();
             if (state.failed)
                 return -1;
