@@ -17,12 +17,11 @@ if [ ! -d "$samples" ]; then
     exit 0
 fi
 
-# Archives to be refused, and the words the refusal must hold: -lhx- (undocumented), -pm1-
-# (no decoder here), and an "-lh7-" of an archiver's own that no reader expands.
+# Archives to be refused, and the words the refusal must hold: -lhx- (undocumented), and
+# an "-lh7-" of an archiver's own that no reader expands.
 refusal_expected() { # NAME
     case $1 in
     *lhx*) echo "packed with -lhx-" ;;
-    cpm_mtcd.pma | cpm_pm1*.pma | synthetic_pm1_pm1.pma) echo "packed with -pm1-, which neither" ;;
     dos-d_lh7.lzh) echo '"GPL-2" (-lh7-): the data cannot be expanded' ;;
     *) echo "" ;;
     esac
