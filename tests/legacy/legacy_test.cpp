@@ -1,6 +1,7 @@
 // The legacy decoders against lhasa: the members of the shared sample of archives written
-// by other archivers, and streams the jLHA library writes in each method it knows. Damaged
-// data must be reported without writing more than the member's size.
+// by other archivers, streams the jLHA library writes in each method it knows, and -pm2-
+// streams written here. Damaged data must be reported without writing more than the
+// member's size.
 #include "legacy_decode.h"
 #include "lzh_members.h"
 
@@ -159,6 +160,19 @@ TEST(LegacySamples, CutMembersAreDamage) {
     EXPECT_GT(checked, 0);
 }
 
+// Bits, most significant first.
+struct BitWriter {
+    Bytes bytes;
+    unsigned used = 0;
+    void put(unsigned value, unsigned width) {
+        for (unsigned i = width; i-- > 0; ++used) {
+            if (used % 8 == 0)
+                bytes.push_back(0);
+            bytes.back() |= static_cast<std::uint8_t>(((value >> i) & 1) << (7 - used % 8));
+        }
+    }
+};
+
 // A level-0 archive of one member named "w", for lhasa.
 Bytes one_member_archive(const char *method, const Bytes &packed, std::uint32_t size) {
     Bytes body(method, method + 5);
@@ -182,20 +196,11 @@ Bytes one_member_archive(const char *method, const Bytes &packed, std::uint32_t 
 // position's high bits 0010 and low bits 100011). lhasa must print the same.
 TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
     std::vector<std::pair<const char *, Bytes>> streams{{"-lh1-", {0xc5, 0x28, 0xc0}}};
-    Bytes lzs;
-    std::uint32_t bits = 0, count = 0;
-    auto put = [&](unsigned value, unsigned width) {
-        for (unsigned i = width; i-- > 0;) {
-            bits = bits << 1 | ((value >> i) & 1);
-            if (++count % 8 == 0)
-                lzs.push_back(static_cast<std::uint8_t>(bits));
-        }
-    };
-    put(0, 1), put(2048 - 17, 11), put(15, 4);
+    BitWriter lzs;
+    lzs.put(0, 1), lzs.put(2048 - 17, 11), lzs.put(15, 4);
     for (unsigned from = 0; from < 2048; from += 17)
-        put(0, 1), put(from, 11), put(15, 4);
-    put(0, 7);
-    streams.emplace_back("-lzs-", lzs);
+        lzs.put(0, 1), lzs.put(from, 11), lzs.put(15, 4);
+    streams.emplace_back("-lzs-", lzs.bytes);
     Bytes lz5;
     std::vector<unsigned> starts{4096 - 18};
     for (unsigned from = 0; from < 4096; from += 18)
@@ -220,6 +225,111 @@ TEST(LegacyCrafted, WindowsStartAsLhasaSays) {
         write_file(file, one_member_archive(method, packed, size));
         bool ok;
         EXPECT_TRUE(run("lhasa pq " + quoted(file) + " 2>/dev/null", ok) == ours) << method;
+    }
+    fs::remove(file);
+}
+
+// Canonical codes (code, length) for code lengths.
+std::vector<std::pair<unsigned, unsigned>> canonical(const std::vector<unsigned> &lengths) {
+    std::vector<std::pair<unsigned, unsigned>> codes(lengths.size());
+    unsigned code = 0;
+    for (unsigned length = 1; length <= 16; ++length, code <<= 1)
+        for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol)
+            if (lengths[symbol] == length)
+                codes[symbol] = {code++, length};
+    return codes;
+}
+
+// A -pm2- stream of random literals and copies of every kind, with the code changes at 1, 2
+// and 4 KiB and (sometimes) every 4 KiB after; `size` gets the length of its output. The
+// symbol code has 29 symbols (0-2 of four bits, the rest of five).
+Bytes pm2_stream(std::mt19937 &random, std::uint32_t &size) {
+    std::vector<unsigned> symbol_lengths(29, 5);
+    std::fill_n(symbol_lengths.begin(), 3, 4);
+    auto symbol_codes = canonical(symbol_lengths);
+    // Distance codes of n entries: the first 8 - n of two bits, the rest of three.
+    auto offset_lengths = [](unsigned entries) {
+        std::vector<unsigned> lengths(entries, 3);
+        std::fill_n(lengths.begin(), 8 - entries, 2);
+        return lengths;
+    };
+    BitWriter out;
+    auto symbols = [&] {
+        out.put(29, 5), out.put(4, 3), out.put(2, 3);
+        for (unsigned length : symbol_lengths)
+            out.put(length - 3, 2);
+    };
+    auto offsets = [&](unsigned entries) {
+        for (unsigned length : offset_lengths(entries))
+            out.put(length, 3);
+    };
+    out.put(0, 1), symbols(), offsets(5);
+    const unsigned rank_bits[] = {3, 3, 4, 5, 5, 5, 6, 6};
+    const unsigned long_bases[] = {17, 25, 33, 65, 129, 256}, long_bits[] = {3, 3, 5, 6, 7, 0};
+    size = 0;
+    while (size < 30000 || size % 1024 == 0) {
+        unsigned symbol = random() % 29, length = 1;
+        out.put(symbol_codes[symbol].first, symbol_codes[symbol].second);
+        if (symbol < 8) {
+            out.put(random(), rank_bits[symbol]);
+        } else if (unsigned copy = symbol - 8; copy < 20) {
+            length = copy + 2;
+            if (copy >= 15) {
+                unsigned extra = random() & ((1u << long_bits[copy - 15]) - 1);
+                out.put(extra, long_bits[copy - 15]);
+                length = long_bases[copy - 15] + extra;
+            }
+            unsigned entries = size < 1024 ? 5 : size < 2048 ? 6 : size < 4096 ? 7 : 8;
+            unsigned width = copy == 0 ? 0 : random() % entries;
+            if (copy != 0) {
+                auto code = canonical(offset_lengths(entries))[width];
+                out.put(code.first, code.second);
+            }
+            out.put(random(), width == 0 ? 6 : width + 5);
+        } else {
+            length = 256;
+        }
+        unsigned before = size;
+        size += length;
+        unsigned at = size / 1024 * 1024;
+        if (at <= before || (at > 2048 && at % 4096 != 0))
+            continue;
+        if (at < 4096) {
+            offsets(at == 1024 ? 6 : 7);
+            continue;
+        }
+        bool fresh = random() % 2;
+        out.put(fresh, 1);
+        if (fresh)
+            symbols();
+        if (fresh || at == 4096)
+            offsets(8);
+    }
+    return out.bytes;
+}
+
+// Generated -pm2- streams expand as lhasa expands them; cut short, they are damage and what
+// was written is the start of the data.
+TEST(LegacyCrafted, Pm2StreamsExpandAsLhasaDoes) {
+    std::mt19937 random(95);
+    fs::path file = fs::temp_directory_path() / ("legacy-pm2-" + std::to_string(getpid()));
+    for (int round = 0; round < 4; ++round) {
+        std::uint32_t size;
+        Bytes packed = pm2_stream(random, size);
+        LzhMember member{"-pm2-", size, 0, packed};
+        Expansion ours = expand(member);
+        EXPECT_EQ(ours.damage, "");
+        write_file(file, one_member_archive("-pm2-", packed, size));
+        bool ok;
+        EXPECT_TRUE(run("lhasa pq " + quoted(file) + " 2>/dev/null", ok) == ours.bytes)
+            << "round " << round;
+        for (std::size_t cut : {std::size_t{0}, packed.size() / 4, packed.size() / 2}) {
+            member.packed = std::span(packed).first(cut);
+            Expansion damaged = expand(member);
+            EXPECT_NE(damaged.damage, "") << "cut at " << cut;
+            ASSERT_LE(damaged.bytes.size(), size);
+            EXPECT_TRUE(std::equal(damaged.bytes.begin(), damaged.bytes.end(), ours.bytes.begin()));
+        }
     }
     fs::remove(file);
 }

@@ -27,7 +27,7 @@ struct Method {
 constexpr std::array methods{
     Method{"-lz4-", copy_stored}, Method{"-pm0-", copy_stored}, Method{"-lzs-", expand_lzs},
     Method{"-lz5-", expand_lz5},  Method{"-lh1-", expand_lh1},  Method{"-lh2-", expand_lh2},
-    Method{"-lh3-", expand_lh3},  Method{"-pm1-", expand_pm1},
+    Method{"-lh3-", expand_lh3},  Method{"-pm1-", expand_pm1},  Method{"-pm2-", expand_pm2},
 };
 
 const Method *find(std::string_view name) {

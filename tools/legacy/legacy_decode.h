@@ -1,5 +1,5 @@
 // Decoders of the older LZH methods the stub does not expand (-lh1- to -lh3-, -lz4-, -lz5-,
-// -lzs-, -pm0-, -pm1-), for the builder. Host-side tool code.
+// -lzs-, -pm0- to -pm2-), for the builder. Host-side tool code.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +12,7 @@
 namespace legacy {
 
 // True for the methods expand knows: "-lz4-" and "-pm0-" (stored), "-lh1-", "-lh2-", "-lh3-",
-// "-lz5-", "-lzs-" and "-pm1-". False for everything else, "-pm2-" included.
+// "-lz5-", "-lzs-", "-pm1-" and "-pm2-". False for everything else.
 bool supported(std::string_view method);
 
 // Expands `packed` into exactly `original_size` bytes, handing them to `out` in order.

@@ -17,6 +17,7 @@ std::string expand_lh1(Packed packed, std::uint64_t size, const Sink &out);
 std::string expand_lh2(Packed packed, std::uint64_t size, const Sink &out);
 std::string expand_lh3(Packed packed, std::uint64_t size, const Sink &out);
 std::string expand_pm1(Packed packed, std::uint64_t size, const Sink &out);
+std::string expand_pm2(Packed packed, std::uint64_t size, const Sink &out);
 
 // The report for data that ran out before the member was complete.
 std::string ended_early(std::uint64_t written, std::uint64_t size);

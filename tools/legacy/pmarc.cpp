@@ -223,4 +223,136 @@ std::string expand_pm1(Packed packed, std::uint64_t size, const Sink &out) {
     return finish(output.history, in, damage);
 }
 
+namespace {
+
+// The static codes of -pm2-: a code of up to 31 symbols (0-7 literals by rank class, 8 and up
+// copies) and a code for the width class of a copy's distance.
+struct Pm2Codes {
+    CanonicalCode symbols, offsets;
+    bool offsets_needed = false;
+};
+
+constexpr std::array<Range, 8> pm2_rank_ranges{
+    {{0, 3}, {8, 3}, {16, 4}, {32, 5}, {64, 5}, {96, 5}, {128, 6}, {192, 6}}};
+constexpr std::array<Range, 6> pm2_long_copies{
+    {{17, 3}, {25, 3}, {33, 5}, {65, 6}, {129, 7}, {256, 0}}};
+constexpr unsigned pm2_literals = 8, pm2_short_copies = 15, pm2_run_code = 20;
+
+// Symbol count, shortest length, then per symbol 0 (unused) or its length above the shortest
+// plus one. A shortest length of 0 stands for a code of one symbol, the last. Codes too small
+// to hold a copy with a distance code, and the code of only the longest run, send no offset
+// code.
+std::string read_pm2_symbols(BitInput &in, Pm2Codes &codes) {
+    unsigned count = in.take(5), shortest = in.take(3);
+    codes.offsets_needed = count >= pm2_literals + 2 && !(count == 29 && shortest == 0);
+    if (shortest == 0) {
+        if (count == 0)
+            return "a symbol code without symbols";
+        codes.symbols.single(count - 1);
+        return "";
+    }
+    unsigned width = in.take(3);
+    std::array<std::uint8_t, 31> lengths{};
+    for (unsigned i = 0; i < count; ++i) {
+        unsigned value = in.take(width);
+        lengths[i] = static_cast<std::uint8_t>(value == 0 ? 0 : shortest + value - 1);
+    }
+    if (!codes.symbols.build(std::span(lengths).first(count)))
+        return "an impossible symbol code";
+    return "";
+}
+
+// `entries` lengths of three bits; a single used entry is a code without bits.
+std::string read_pm2_offsets(BitInput &in, Pm2Codes &codes, unsigned entries) {
+    if (!codes.offsets_needed)
+        return "";
+    std::array<std::uint8_t, 8> lengths{};
+    unsigned used = 0, last = 0;
+    for (unsigned i = 0; i < entries; ++i) {
+        lengths[i] = static_cast<std::uint8_t>(in.take(3));
+        if (lengths[i] != 0)
+            ++used, last = i;
+    }
+    if (used == 1)
+        codes.offsets.single(last);
+    else if (!codes.offsets.build(std::span(lengths).first(entries)))
+        return "an impossible distance code";
+    return "";
+}
+
+// New codes at set points of the output (1, 2 and 4 KiB, then every 4 KiB). The distance code
+// grows an entry at each of the first three, as farther distances come within reach; from
+// 4 KiB on a bit tells whether new codes follow.
+std::string change_pm2_codes(BitInput &in, Pm2Codes &codes, std::uint64_t at) {
+    if (at < 4096)
+        return read_pm2_offsets(in, codes, at == 1024 ? 6 : 7);
+    bool fresh = in.bit() != 0;
+    std::string damage = fresh ? read_pm2_symbols(in, codes) : "";
+    if (damage.empty() && (fresh || at == 4096))
+        damage = read_pm2_offsets(in, codes, 8);
+    return damage;
+}
+
+// The distance value (distance minus one) of copy code `copy`.
+int pm2_distance(BitInput &in, const Pm2Codes &codes, unsigned copy) {
+    if (copy >= pm2_run_code)
+        return 0;
+    int width = copy == 0 ? 0 : codes.offsets.decode(in);
+    if (width <= 0)
+        return width < 0 ? -1 : static_cast<int>(in.take(6));
+    unsigned bits = static_cast<unsigned>(width) + 5;
+    return static_cast<int>((1u << bits) + in.take(bits));
+}
+
+} // namespace
+
+std::string expand_pm2(Packed packed, std::uint64_t size, const Sink &out) {
+    Output output{History(13, ' ', size, out), {}};
+    History &history = output.history;
+    BitInput in(packed);
+    Pm2Codes codes;
+    in.skip(1);
+    std::string damage = read_pm2_symbols(in, codes);
+    if (damage.empty())
+        damage = read_pm2_offsets(in, codes, 5);
+    std::uint64_t next_change = 1024;
+    while (damage.empty() && !history.done() && !in.overrun()) {
+        int symbol = codes.symbols.decode(in);
+        if (symbol < 0) {
+            damage = "a symbol code no symbol has";
+            break;
+        }
+        unsigned copy = static_cast<unsigned>(symbol) - pm2_literals, length = 1;
+        int rank_or_distance;
+        if (symbol < static_cast<int>(pm2_literals)) {
+            rank_or_distance = static_cast<int>(take(in, pm2_rank_ranges[symbol]));
+        } else {
+            if (copy >= pm2_short_copies + pm2_long_copies.size()) {
+                damage = "a copy length code that does not exist";
+                break;
+            }
+            length = copy < pm2_short_copies ? copy + 2
+                                             : take(in, pm2_long_copies[copy - pm2_short_copies]);
+            rank_or_distance = pm2_distance(in, codes, copy);
+            if (rank_or_distance < 0) {
+                damage = "a distance code no width has";
+                break;
+            }
+        }
+        if (in.overrun())
+            break;
+        // The codes change as soon as the output reaches a set point, even within a copy.
+        for (unsigned i = 0; i < length && !history.done() && damage.empty(); ++i) {
+            output.put(symbol < static_cast<int>(pm2_literals)
+                           ? output.recent.at(static_cast<unsigned>(rank_or_distance))
+                           : output.back(static_cast<unsigned>(rank_or_distance) + 1));
+            if (history.written() == next_change && !history.done()) {
+                damage = change_pm2_codes(in, codes, next_change);
+                next_change += std::min<std::uint64_t>(next_change, 4096);
+            }
+        }
+    }
+    return finish(history, in, damage);
+}
+
 } // namespace legacy
