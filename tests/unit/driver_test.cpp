@@ -330,15 +330,20 @@ TEST_F(DriverTest, FailedReplacementKeepsTheExistingFile) {
 }
 
 // Each file call a replacement makes is failed in turn, from the open of the program's own
-// file to the moves that swap the two files: the existing file survives byte for byte and
-// no temporary file is left beside it.
+// file to the moves that swap the two files: the existing file, read-only and agreed to be
+// replaced, survives byte for byte and read-only, and no temporary file is left beside it.
 TEST_F(DriverTest, ReplacementFailingAtAnyStepKeepsTheExistingFile) {
     ASSERT_EQ(mkdir(out("").c_str(), 0777), 0);
     const char old_text[] = "old\0\xff bytes";
     const std::string old_bytes(old_text, sizeof old_text - 1);
-    state.config.flags = SFX_OVERWRITE_WITHOUT_ASKING;
+    standin::set_default_dialog_handler([](HWND dialog, int) { standin::press(dialog, IDYES); });
     archive({stored_file("keep.bin", "replacement")});
-    write_host_file(out("keep.bin"), old_bytes);
+    auto put_old_file = [&] {
+        SetFileAttributesA("C:\\out\\keep.bin", FILE_ATTRIBUTE_NORMAL);
+        write_host_file(out("keep.bin"), old_bytes);
+        SetFileAttributesA("C:\\out\\keep.bin", FILE_ATTRIBUTE_READONLY);
+    };
+    put_old_file();
     using standin::FileCall;
     int calls[3];
     for (FileCall call : {FileCall::Create, FileCall::Write, FileCall::Move})
@@ -352,10 +357,11 @@ TEST_F(DriverTest, ReplacementFailingAtAnyStepKeepsTheExistingFile) {
         for (int nth = 1; nth <= calls[(int)call]; nth++) {
             SCOPED_TRACE("file call " + std::to_string((int)call) + ", number " +
                          std::to_string(nth));
-            write_host_file(out("keep.bin"), old_bytes);
+            put_old_file();
             standin::fail_file_call(call, nth);
             EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0);
             EXPECT_EQ(read_out("keep.bin"), old_bytes);
+            EXPECT_EQ(GetFileAttributesA("C:\\out\\keep.bin"), (DWORD)FILE_ATTRIBUTE_READONLY);
             EXPECT_EQ(files_in(out("")), 1u) << "no temporary file is left behind";
         }
     }
