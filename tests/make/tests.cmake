@@ -13,6 +13,7 @@ endforeach()
 add_executable(pack_ahead_tests
   tests/make/pack_ahead_test.cpp
   tools/make/compress_file.cpp
+  tools/make/linux/platform.cpp
   tests/encoder/reference_decoder.cpp
   tests/encoder/test_data.cpp)
 target_include_directories(pack_ahead_tests PRIVATE tools/make tests/encoder)

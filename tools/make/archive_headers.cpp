@@ -1,6 +1,7 @@
 #include "archive_headers.h"
 #include "config_block.h"
 #include "make_error.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,7 +28,7 @@ constexpr size_t CHAIN_OVERRUN = 8;
 class ArchiveReader {
   public:
     explicit ArchiveReader(const std::string &path) : path_(path), file_(nullptr, fclose) {
-        file_.reset(fopen(path.c_str(), "rb"));
+        file_.reset(platform::open_stream(path, "rb"));
         if (!file_ || fseeko(file_.get(), 0, SEEK_END) != 0)
             throw MakeError(path + ": cannot be read: " + strerror(errno));
         size_ = (uint64_t)ftello(file_.get());

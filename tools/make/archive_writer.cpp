@@ -3,6 +3,7 @@
 #include "input_file.h"
 #include "level2_header.h"
 #include "make_error.h"
+#include "progress.h"
 #include "take_over.h"
 
 #include "crc16.h"
@@ -152,8 +153,17 @@ ArchiveSummary write_members(OutputFile &out, const std::vector<Member> &members
     std::unique_ptr<Input> source;
     PackAhead ahead(members, settings.method, {},
                     [&settings](const Member &member) { return take_over(member, settings); });
+    uint64_t planned = 0, done = 0;
+    for (const Member &member : members)
+        planned += member.size;
+    struct ProgressLine {
+        ~ProgressLine() { end_progress(); } // also when the writing fails
+    } progress_line;
     for (size_t index = 0; index < members.size(); ++index) {
         const Member &member = members[index];
+        if (!settings.quiet)
+            show_progress(done, planned, member.shown);
+        done += member.size;
         uint64_t header_at = out.position();
         MemberData placeholder;
         std::vector<uint8_t> header = level2_header(member, placeholder);
@@ -173,6 +183,7 @@ ArchiveSummary write_members(OutputFile &out, const std::vector<Member> &members
             summary.repacked_before += member.compressed_size;
             summary.repacked_after += data.compressed_size;
         }
+        end_progress();
         if (!settings.quiet)
             printf("  -lh%c- %10u %10u  %s\n", data.method, data.original_size,
                    data.compressed_size, member.shown.c_str());

@@ -1,6 +1,7 @@
 #include "config_block.h"
 #include "cp932.h"
 #include "make_error.h"
+#include "platform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,7 +26,7 @@ void put_text(char (&field)[width], const std::string &utf8, const char *option)
 } // namespace
 
 std::vector<uint8_t> load_stub(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::native_path(path), std::ios::binary);
     if (!in)
         throw MakeError("stub \"" + path + "\": cannot be read: " + strerror(errno) +
                         " (build it, or give one with --stub)");

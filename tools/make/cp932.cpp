@@ -1,37 +1,33 @@
 #include "cp932.h"
 
-#include <iconv.h>
-
 #include <cstdio>
 
 namespace cp932 {
 
-namespace {
-
-// Converts all of text or nothing.
-bool convert(const char *to, const char *from, const std::string &text, std::string &out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1)
-        return false;
-    out.assign(text.size() * 4 + 4, '\0');
-    char *in = const_cast<char *>(text.data()), *dst = out.data();
-    size_t in_left = text.size(), out_left = out.size();
-    bool ok = iconv(cd, &in, &in_left, &dst, &out_left) != (size_t)-1 &&
-              iconv(cd, nullptr, nullptr, &dst, &out_left) != (size_t)-1;
-    iconv_close(cd);
-    out.resize(out.size() - out_left);
-    return ok;
-}
-
-} // namespace
-
 bool is_utf8(const std::string &text) {
-    std::string ignored;
-    return convert("UTF-32LE", "UTF-8", text, ignored);
-}
-
-bool from_utf8(const std::string &utf8, std::string &out) {
-    return convert("CP932", "UTF-8", utf8, out);
+    for (size_t i = 0; i < text.size();) {
+        uint8_t lead = (uint8_t)text[i];
+        size_t length = lead < 0x80                    ? 1
+                        : lead >= 0xC2 && lead <= 0xDF ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; k++) {
+            uint8_t next = (uint8_t)text[i + k];
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        // Overlong forms, UTF-16 surrogates and codes beyond U+10FFFF.
+        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 std::string for_display(const std::string &bytes) {
@@ -40,7 +36,7 @@ std::string for_display(const std::string &bytes) {
         size_t width = is_lead_byte((uint8_t)bytes[i]) && i + 1 < bytes.size() ? 2 : 1;
         std::string piece;
         bool control = width == 1 && ((uint8_t)bytes[i] < 0x20 || bytes[i] == 0x7F);
-        if (!control && convert("UTF-8", "CP932", bytes.substr(i, width), piece)) {
+        if (!control && to_utf8(bytes.substr(i, width), piece)) {
             shown += piece;
         } else {
             for (size_t k = i; k < i + width; k++) {

@@ -15,8 +15,11 @@ inline bool is_lead_byte(uint8_t byte) {
 bool is_utf8(const std::string &text);
 
 // Converts UTF-8 text; false when it is not UTF-8 or holds a character that code page 932
-// has no code for.
+// has no code for (nothing close is put in its place). The system's own conversion.
 bool from_utf8(const std::string &utf8, std::string &out);
+
+// Converts code page 932 text to UTF-8; false when a byte sequence has no character.
+bool to_utf8(const std::string &bytes, std::string &out);
 
 // Code page 932 bytes as UTF-8 for messages; control bytes and bytes that do not convert
 // are shown as \xNN.

@@ -1,10 +1,8 @@
 #include "folder_scan.h"
 #include "cp932.h"
 #include "make_error.h"
+#include "platform.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,9 +14,11 @@ namespace {
 
 constexpr uint64_t FOUR_GIB = uint64_t(1) << 32;
 
+using FolderId = std::pair<uint64_t, uint64_t>; // volume, index
+
 struct Scan {
     std::vector<Member> members;
-    std::vector<std::pair<dev_t, ino_t>> open_folders; // the folders being walked, root first
+    std::vector<FolderId> open_folders; // the folders being walked, root first
 };
 
 // A name from disk for a message: bytes that are not UTF-8 are shown as \xNN.
@@ -48,69 +48,51 @@ std::string archive_name(const std::string &name, const std::string &shown) {
     return converted;
 }
 
-uint32_t time_stamp_of(const struct stat &st, const std::string &shown) {
-    if (st.st_mtime < 0 || (uint64_t)st.st_mtime >= FOUR_GIB)
+uint32_t time_stamp_of(const platform::DiskEntry &entry, const std::string &shown) {
+    if (entry.modified < 0 || (uint64_t)entry.modified >= FOUR_GIB)
         refuse(shown, "its modification time lies outside 1970 to 2106, which an LZH header "
                       "cannot hold");
-    return (uint32_t)st.st_mtime;
+    return (uint32_t)entry.modified;
 }
 
-std::vector<std::string> sorted_names(const std::string &folder, const std::string &shown) {
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
-        refuse(shown, std::string("cannot be read: ") + strerror(errno));
-    std::vector<std::string> names;
-    errno = 0;
-    while (dirent *entry = readdir(dir)) {
-        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
-            names.push_back(entry->d_name);
-    }
-    int error = errno;
-    closedir(dir);
-    if (error)
-        refuse(shown, std::string("cannot be read: ") + strerror(error));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void add_file(Scan &scan, Member member, const struct stat &st) {
-    if ((uint64_t)st.st_size >= FOUR_GIB)
+void add_file(Scan &scan, Member member, const platform::DiskEntry &entry) {
+    if (entry.size >= FOUR_GIB)
         refuse(member.shown, "files of 4 GiB or more cannot be packed");
-    int fd = open(member.disk_path.c_str(), O_RDONLY);
+    int fd = platform::open_for_reading(member.disk_path);
     if (fd < 0)
         refuse(member.shown, std::string("cannot be read: ") + strerror(errno));
     close(fd);
     member.source = MemberSource::File;
-    member.size = (uint64_t)st.st_size;
-    member.attribute = ATTRIBUTE_ARCHIVE | ((st.st_mode & S_IWUSR) ? 0 : ATTRIBUTE_READ_ONLY);
+    member.size = entry.size;
+    member.attribute = entry.attributes & ~ATTRIBUTE_DIRECTORY;
     scan.members.push_back(std::move(member));
 }
 
 void walk(Scan &scan, const std::string &folder, const std::string &dir_name,
           const std::string &shown_dir) {
-    for (const std::string &name : sorted_names(folder, shown_dir.empty() ? "." : shown_dir)) {
+    std::vector<std::string> names =
+        platform::folder_names(folder, shown_dir.empty() ? "." : shown_dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string &name : names) {
         Member member;
         member.disk_path = folder + "/" + name;
         member.shown = shown_dir + displayable(name);
-        struct stat st;
-        if (lstat(member.disk_path.c_str(), &st) != 0)
-            refuse(member.shown, std::string("cannot be read: ") + strerror(errno));
-        if (S_ISLNK(st.st_mode) && stat(member.disk_path.c_str(), &st) != 0)
-            refuse(member.shown, "the symbolic link points to nothing");
+        platform::DiskEntry entry = platform::describe(member.disk_path, member.shown);
         std::string converted = archive_name(name, member.shown);
-        member.time_stamp = time_stamp_of(st, member.shown);
-        if (S_ISREG(st.st_mode)) {
+        member.time_stamp = time_stamp_of(entry, member.shown);
+        if (entry.file) {
             member.dir_name = dir_name;
             member.file_name = converted;
-            add_file(scan, std::move(member), st);
-        } else if (S_ISDIR(st.st_mode)) {
-            std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+            add_file(scan, std::move(member), entry);
+        } else if (entry.folder) {
+            FolderId id{entry.volume, entry.index};
             if (std::find(scan.open_folders.begin(), scan.open_folders.end(), id) !=
                 scan.open_folders.end())
                 refuse(member.shown, "the symbolic link leads back to a folder above it");
             member.source = MemberSource::Directory;
             member.dir_name = dir_name + converted + '\xFF';
-            member.attribute = ATTRIBUTE_DIRECTORY;
+            member.attribute =
+                ATTRIBUTE_DIRECTORY | (entry.attributes & (ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM));
             member.shown += '/';
             std::string child_dir = member.dir_name, child_shown = member.shown;
             std::string child_folder = member.disk_path;
@@ -127,13 +109,11 @@ void walk(Scan &scan, const std::string &folder, const std::string &dir_name,
 } // namespace
 
 std::vector<Member> scan_folder(const std::string &root) {
-    struct stat st;
-    if (stat(root.c_str(), &st) != 0)
-        refuse(root, std::string("cannot be read: ") + strerror(errno));
-    if (!S_ISDIR(st.st_mode))
+    platform::DiskEntry entry = platform::describe(root, root);
+    if (!entry.folder)
         refuse(root, "not a folder");
     Scan scan;
-    scan.open_folders.push_back({st.st_dev, st.st_ino});
+    scan.open_folders.push_back({entry.volume, entry.index});
     walk(scan, root, "", "");
     return scan.members;
 }

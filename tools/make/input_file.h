@@ -2,8 +2,8 @@
 #pragma once
 
 #include "make_error.h"
+#include "platform.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +15,7 @@
 class Input {
   public:
     Input(const std::string &path, const std::string &shown) : shown_(shown) {
-        fd_ = open(path.c_str(), O_RDONLY);
+        fd_ = platform::open_for_reading(path);
         if (fd_ < 0)
             fail();
     }

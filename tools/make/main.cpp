@@ -7,6 +7,7 @@
 #include "make_error.h"
 #include "notice.h"
 #include "options.h"
+#include "platform.h"
 #include "output_file.h"
 #include "plan_checks.h"
 #include "stub_copy.h"
@@ -27,8 +28,8 @@ static_assert(std::endian::native == std::endian::little);
 void refuse_output_inside(const std::string &output, const std::string &folder) {
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::path inside = fs::weakly_canonical(fs::absolute(output), error);
-    fs::path root = fs::weakly_canonical(fs::absolute(folder), error);
+    fs::path inside = fs::weakly_canonical(fs::absolute(platform::native_path(output)), error);
+    fs::path root = fs::weakly_canonical(fs::absolute(platform::native_path(folder)), error);
     auto mismatch = std::mismatch(root.begin(), root.end(), inside.begin(), inside.end());
     if (!error && mismatch.first == root.end())
         throw MakeError("\"" + output + "\": lies inside the folder being packed");
@@ -100,7 +101,7 @@ int make_self_extractor(const Options &options) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int kolvane_make(int argc, char **argv) {
     Options options;
     int done = parse_options(argc, argv, options);
     if (done >= 0)

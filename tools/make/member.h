@@ -15,6 +15,8 @@ enum class MemberSource {
 // DOS attribute bits as the member header's attribute byte carries them.
 enum : uint8_t {
     ATTRIBUTE_READ_ONLY = 0x01,
+    ATTRIBUTE_HIDDEN = 0x02,
+    ATTRIBUTE_SYSTEM = 0x04,
     ATTRIBUTE_DIRECTORY = 0x10,
     ATTRIBUTE_ARCHIVE = 0x20,
 };

@@ -1,10 +1,9 @@
 #include "notice.h"
 #include "cp932.h"
 #include "make_error.h"
+#include "platform.h"
 
 #include "format/limits.h"
-
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -23,10 +22,15 @@ constexpr size_t MAX_NOTICE = TEXT_BUFFER_SIZE - 1;
 } // namespace
 
 Member notice_member(const std::string &path) {
-    struct stat st;
-    std::ifstream in(path, std::ios::binary);
-    if (stat(path.c_str(), &st) != 0 || !in)
+    std::ifstream in(platform::native_path(path), std::ios::binary);
+    if (!in)
         refuse(path, std::string("cannot be read: ") + strerror(errno));
+    platform::DiskEntry entry;
+    try {
+        entry = platform::describe(path, path);
+    } catch (const MakeError &error) {
+        throw MakeError(std::string("notice ") + error.what());
+    }
     std::string text((std::istreambuf_iterator<char>(in)), {});
     if (in.bad())
         refuse(path, "cannot be read");
@@ -46,13 +50,13 @@ Member notice_member(const std::string &path) {
         refuse(path, "the text is " + std::to_string(text.size()) +
                          " bytes in code page 932; a self-extractor shows at most " +
                          std::to_string(MAX_NOTICE));
-    if (st.st_mtime < 0 || (uint64_t)st.st_mtime > UINT32_MAX)
+    if (entry.modified < 0 || (uint64_t)entry.modified > UINT32_MAX)
         refuse(path, "its modification time lies outside 1970 to 2106");
     Member member;
     member.source = MemberSource::Notice;
     member.file_name = std::string(NOTICE_NAME);
     member.shown = member.file_name;
-    member.time_stamp = (uint32_t)st.st_mtime;
+    member.time_stamp = (uint32_t)entry.modified;
     member.attribute = ATTRIBUTE_ARCHIVE;
     member.size = text.size();
     member.text = std::move(text);

@@ -1,12 +1,10 @@
 #include "options.h"
+#include "platform.h"
 #include "execution_level.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 
 namespace {
@@ -72,20 +70,6 @@ Exit codes:
 int usage_error(const std::string &text) {
     fprintf(stderr, "kolvane-make: %s\nTry 'kolvane-make --help'.\n", text.c_str());
     return EXIT_USAGE;
-}
-
-// The stub installed with this program (share/kolvane95/ beside bin/), found from where the
-// program is, so that a moved installation keeps working; in the build tree ../win/.
-std::string default_stub() {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    if (error)
-        return "kolvane95.exe";
-    fs::path installed = folder / KOLVANE_STUB_FROM_BIN / "kolvane95.exe";
-    if (fs::exists(installed, error))
-        return installed.lexically_normal().string();
-    return (folder.parent_path() / "win" / "kolvane95.exe").string();
 }
 
 struct TextOption {
@@ -190,6 +174,6 @@ int parse_options(int argc, char **argv, Options &options) {
     if (options.recompress && options.from_archive.empty())
         return usage_error("--recompress goes with --from-archive");
     if (options.stub.empty())
-        options.stub = default_stub();
+        options.stub = platform::default_stub();
     return -1;
 }

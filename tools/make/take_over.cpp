@@ -2,6 +2,7 @@
 #include "input_file.h"
 #include "make_error.h"
 #include "packed_methods.h"
+#include "platform.h"
 #include "program_decode.h"
 
 #include <unistd.h>
@@ -23,47 +24,10 @@ namespace {
                     "): " + failure + "; nothing was written");
 }
 
-// A file in the temporary folder that has no name from the start, so that nothing is
-// left behind whatever ends the program; it is reached as /proc/self/fd/N.
-class UnnamedFile {
-  public:
-    UnnamedFile() {
-        std::error_code error;
-        std::string pattern =
-            (std::filesystem::temp_directory_path(error) / "kolvane-make-XXXXXX").string();
-        if (error)
-            pattern = "/tmp/kolvane-make-XXXXXX";
-        fd_ = mkstemp(pattern.data());
-        if (fd_ < 0)
-            throw MakeError("a temporary file cannot be made: " + std::string(strerror(errno)));
-        unlink(pattern.c_str());
-    }
-    ~UnnamedFile() { close(fd_); }
-    UnnamedFile(const UnnamedFile &) = delete;
-    UnnamedFile &operator=(const UnnamedFile &) = delete;
-
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-    void write(const uint8_t *bytes, size_t size) {
-        while (size > 0) {
-            ssize_t done = ::write(fd_, bytes, size);
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0)
-                throw MakeError("a temporary file cannot be written: " +
-                                std::string(strerror(errno)));
-            bytes += done;
-            size -= (size_t)done;
-        }
-    }
-
-  private:
-    int fd_;
-};
-
 // A member of a method the self-extractor does not know, expanded by this program's own
 // decoders into the file; "" or what went wrong.
-std::string expand_older(const Member &member, const std::string &archive, UnnamedFile &file) {
+std::string expand_older(const Member &member, const std::string &archive,
+                         platform::ScratchFile &file) {
     std::vector<uint8_t> packed(member.compressed_size);
     Input input(archive, archive);
     input.seek(member.data_offset);
@@ -94,7 +58,7 @@ void check_copied(const Member &member, const std::string &archive) {
 
 void with_expanded(const Member &member, const std::string &archive,
                    const std::function<void(const Member &expanded)> &pack) {
-    UnnamedFile file;
+    platform::ScratchFile file;
     std::string failure = stub_expands(member.packed_method)
                               ? program_expand(archive, member, file.path())
                               : expand_older(member, archive, file);
