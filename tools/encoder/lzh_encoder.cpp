@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <thread>
+#include <vector>
 
 using namespace lzh;
 
@@ -63,19 +66,37 @@ struct Encoder {
     uint64_t original_size = 0;
 };
 
-// Each thread keeps the Encoder of its last run for its next one: a builder packing many
-// files would otherwise get its ~10 MiB of buffers as fresh pages from the system for each.
-// A run takes it over (or makes one) and gives it back however the run ends.
-std::unique_ptr<Encoder> &spare_encoder() {
-    static thread_local std::unique_ptr<Encoder> spare;
-    return spare;
+// Finished runs leave their Encoders for the next ones: a builder packing many files would
+// otherwise get its ~10 MiB of buffers as fresh pages from the system for each. A run takes
+// a spare (or makes one) and gives it back however the run ends, so there are never more
+// spares than runs were under way at once. They are shared rather than kept per thread:
+// nothing has to be freed as a thread ends, which i686 MinGW-w64 (GCC 12) gets wrong for
+// thread_local objects.
+std::mutex spare_lock;
+
+std::vector<std::unique_ptr<Encoder>> &spare_encoders() {
+    static std::vector<std::unique_ptr<Encoder>> spares;
+    return spares;
 }
 
 struct EncoderLease {
     std::unique_ptr<Encoder> encoder;
-    EncoderLease()
-        : encoder(spare_encoder() ? std::move(spare_encoder()) : std::make_unique<Encoder>()) {}
-    ~EncoderLease() { spare_encoder() = std::move(encoder); }
+    EncoderLease() {
+        std::lock_guard hold(spare_lock);
+        if (!spare_encoders().empty()) {
+            encoder = std::move(spare_encoders().back());
+            spare_encoders().pop_back();
+        }
+        if (!encoder)
+            encoder = std::make_unique<Encoder>();
+    }
+    ~EncoderLease() {
+        std::lock_guard hold(spare_lock);
+        try {
+            spare_encoders().push_back(std::move(encoder));
+        } catch (const std::bad_alloc &) { // then it is freed instead
+        }
+    }
     EncoderLease(const EncoderLease &) = delete;
     EncoderLease &operator=(const EncoderLease &) = delete;
 };
