@@ -1,4 +1,4 @@
-# Windows build: the stub.
+# Windows build: the stub, and kolvane-make.exe beside it (cmake/windows-tools.cmake).
 #
 # The program's sources, the small runtime in win32/ (entry point and the few C library
 # routines the program calls) and the resource script are linked with no C runtime at all,
@@ -67,3 +67,13 @@ add_custom_command(OUTPUT ${STUB_IMAGE}
 add_custom_target(kolvane95 ALL DEPENDS ${STUB_IMAGE})
 
 include(bench/windows-bench.cmake)
+
+include(ExternalProject)
+ExternalProject_Add(kolvane-make-exe
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/tools
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-i686-w64-mingw32-posix.cmake
+    -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WINDOWS_TOOLS=ON -DKOLVANE_OUTPUT_DIR=${CMAKE_BINARY_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")

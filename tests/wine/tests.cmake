@@ -17,3 +17,6 @@ kolvane_add_wine_test(wine_selftest selftest.sh)
 # Whole runs of the built stub as a self-extractor; it fails when the stub has not been built.
 kolvane_add_wine_test(wine_sfx_cases sfx-cases.sh ${KOLVANE_WIN_BUILD}/kolvane95.exe)
 kolvane_add_wine_test(wine_config_unreadable config-unreadable.sh ${KOLVANE_WIN_BUILD}/kolvane95.exe)
+
+# kolvane-make.exe under Wine against the Linux builder on the same tree.
+kolvane_add_wine_test(wine_make_exe make-exe.sh ${KOLVANE_WIN_BUILD} ${CMAKE_BINARY_DIR})

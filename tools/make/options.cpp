@@ -48,8 +48,10 @@ fit is refused, never cut. Byte counts are those of code page 932.
 
 Members of FOLDER: paths relative to it, each folder's names sorted bytewise, a folder's
 own entry before its contents, empty folders included. Time stamps are the modification
-times. Attributes: archive on files, read-only where the owner may not write, directory
-on folders; a leading dot does not make a name hidden. Symbolic links are followed and
+times. Attributes: on Windows the files' own read-only, hidden, system and archive;
+elsewhere archive, read-only where the owner may not write, and hidden and system where
+the user.DOSATTRIB extended attribute (Samba's and Wine's) says so; a leading dot does
+not make a name hidden. Folders: directory, hidden, system. Symbolic links are followed and
 packed as what they point to. Nothing is written when a name does not fit code page 932
 or the self-extractor's buffers, when a file is 4 GiB or larger, or when two names would
 be the same file on Windows; the message names the file.

@@ -1,7 +1,8 @@
 // The file being made. It is written under a temporary name in its own folder and renamed
 // into place only by commit(), so a reader never sees a partial self-extractor. Until then
 // the temporary file is removed when the object goes away (a refusal or failure) and when
-// SIGINT, SIGTERM or SIGHUP ends the program.
+// the program is ended: by SIGINT, SIGTERM or SIGHUP, or on Windows by a console event
+// (Ctrl-C, Ctrl-Break, the console closed).
 #pragma once
 
 #include <cstdint>

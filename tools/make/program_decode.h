@@ -3,6 +3,7 @@
 
 #include "member.h"
 
+#include <cstdio>
 #include <string>
 
 // Expands the data of a member taken over from `archive` (a method the self-extractor
@@ -14,4 +15,9 @@ std::string program_expand(const std::string &archive, const Member &member,
                            const std::string &into);
 
 // The failure text for data whose CRC is `found` where the header says `stored`.
-std::string crc_failure(uint16_t stored, uint16_t found);
+inline std::string crc_failure(uint16_t stored, uint16_t found) {
+    char text[96];
+    snprintf(text, sizeof text, "the data fails its CRC check (%04X in the header, %04X found)",
+             stored, found);
+    return text;
+}

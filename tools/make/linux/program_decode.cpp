@@ -36,13 +36,6 @@ std::string shown_failure() {
 
 } // namespace
 
-std::string crc_failure(uint16_t stored, uint16_t found) {
-    char text[96];
-    snprintf(text, sizeof text, "the data fails its CRC check (%04X in the header, %04X found)",
-             stored, found);
-    return text;
-}
-
 std::string program_expand(const std::string &archive, const Member &member,
                            const std::string &into) {
     std::lock_guard hold(program_lock);
