@@ -1,7 +1,8 @@
 # Entry points: `make` builds both targets, `make test` installs what is missing, builds
 # and runs every test, `make demo` builds and runs the bundled example. `make install`
 # (PREFIX, default /usr/local, and DESTDIR) installs the tools, the stub and the manual
-# pages; `make deb` packages the same for Debian under build/deb/.
+# pages; `make deb` packages the same for Debian under build/deb/; `make dist` writes the
+# Windows bundle build/dist/kolvane95-VERSION-win32.zip.
 JOBS ?= $(shell nproc)
 HOST := build/host
 WIN := build/win
@@ -9,7 +10,7 @@ FUZZ := build/fuzz
 ASAN := build/asan
 PREFIX ?= /usr/local
 
-.PHONY: all host win fuzz asan deps test demo install deb clean
+.PHONY: all host win fuzz asan deps test demo install deb dist clean
 
 all: host win
 
@@ -49,6 +50,9 @@ install: all
 
 deb: all
 	@bash scripts/make-deb.sh
+
+dist: all
+	@bash scripts/make-dist.sh
 
 clean:
 	rm -rf build

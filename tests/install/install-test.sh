@@ -1,11 +1,13 @@
 #!/bin/bash
 # The installation, one group per run:
-#   install-test.sh installed|deb HOST_BUILD
+#   install-test.sh installed|deb|dist HOST_BUILD
 # installed: installs into a scratch DESTDIR, makes a self-extractor of the example folder
 # with the installed kolvane-make and its default stub, tests and extracts it with the
 # installed kolvane-unpack, then moves the installation and does it again; the manual pages
 # describe every option that --help shows. deb: the package holds the same files and
-# lintian finds nothing to warn about.
+# lintian finds nothing to warn about. dist: the Windows zip holds the builder, the stub, the
+# example and its text, and both programs carry the version of the zip's name in their
+# version resources.
 set -uo pipefail
 export TZ=UTC
 group=$1 build=$2
@@ -62,6 +64,33 @@ deb() {
     lintian --no-tag-display-limit "$deb" >"$work/lintian" 2>&1
     checks=$((checks + 1))
     ! grep -E '^[EW]:' "$work/lintian" || fail "lintian: $(grep -E '^[EW]:' "$work/lintian")"
+}
+
+# major.minor of the fixed part of a program's version resource.
+resource_version() { # EXE
+    python3 -c 'import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.index(bytes.fromhex("bd04effe"))
+ms, = struct.unpack_from("<I", data, at + 8)
+print("%d.%d" % (ms >> 16, ms & 0xFFFF))' "$1"
+}
+
+dist() {
+    local zip name file version
+    zip=$(bash "$source_dir/scripts/make-dist.sh" "$build" "$source_dir/build/win" "$work/dist") ||
+        fail "make-dist.sh failed"
+    name=$(basename "$zip" .zip)
+    [[ "$name" =~ ^kolvane95-([0-9]+\.[0-9]+)-win32$ ]] || fail "zip named $name"
+    version=${BASH_REMATCH[1]:-}
+    (cd "$work" && unzip -q "$zip") || fail "$zip does not unzip"
+    for file in kolvane-make.exe kolvane95.exe README.txt example/資料/表.txt; do
+        [ -f "$work/$name/$file" ] || fail "$file missing from the zip"
+    done
+    for file in kolvane-make.exe kolvane95.exe; do
+        checks=$((checks + 1))
+        [ "$(resource_version "$work/$name/$file")" = "$version" ] ||
+            fail "$file: version resource $(resource_version "$work/$name/$file")"
+    done
 }
 
 "$group"
