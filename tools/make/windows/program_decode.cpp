@@ -8,8 +8,9 @@
 
 #include "archive/crc16.h"
 #include "archive/header.h"
+#include "decode/decode.h"
 #include "extract/driver.h"
-#include "startup/state.h"
+#include "process/state.h"
 
 #include <cstdio>
 #include <cstring>
@@ -61,7 +62,7 @@ std::string program_expand(const std::string &archive, const Member &member,
     memcpy(header + HEADER_METHOD, member.packed_method.data(), 5);
     put32(header + HEADER_COMPRESSED_SIZE, member.compressed_size);
     put32(header + HEADER_ORIGINAL_SIZE, (uint32_t)member.size);
-    header[HEADER_LEVEL] = 2;
+    header[HEADER_LEVEL] = HEADER_LEVEL_2;
     header[HEADER_DATA_CRC] = uint8_t(member.data_crc);
     header[HEADER_DATA_CRC + 1] = uint8_t(member.data_crc >> 8);
     state.header = header;
@@ -93,6 +94,9 @@ std::string program_expand(const std::string &archive, const Member &member,
             failure = prepared_failure();
         else if (state.crc != member.data_crc)
             failure = crc_failure(member.data_crc, state.crc);
+        else if (!member_intact(member.data_crc))
+            failure = "the data runs out before the member is complete (the rest would be "
+                      "made from bits that are not there)";
     }
     if (state.archive_handle != INVALID_HANDLE_VALUE)
         CloseHandle(state.archive_handle);
