@@ -5,8 +5,9 @@
 # attributes Wine itself sets is packed by the Windows builder (arguments, folder and output
 # name in UTF-16) and by the Linux one: the two self-extractors are the same bytes.
 # kolvane-unpack tests the result, and the result extracts the tree under Wine with its
-# attributes. A name that code page 932 has only a look-alike for is refused by both builders
-# with the same message, and leaves nothing behind.
+# attributes. Both take the members of the result over alike, checking each with the
+# program's own code, and refuse a damaged one alike. A name that code page 932 has only a
+# look-alike for is refused by both builders with the same message; nothing is left behind.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib.sh
@@ -24,7 +25,7 @@ trap 'wine_cleanup; rm -rf "$work"' EXIT
 tree=$work/tree
 out=$work/out
 title='テスト 95'
-mkdir -p "$tree/資料/空のフォルダ" "$tree/隠し" "$out"
+mkdir -p "$tree/資料/空のフォルダ" "$tree/隠し" "$out" "$work/result"
 printf 'はじめに\r\n' >"$tree/はじめにお読みください.txt"
 seq 1 5000 >"$tree/資料/表.txt"
 printf 'hidden\r\n' >"$tree/隠し/見えない.txt"
@@ -71,8 +72,29 @@ for file in "隠し/見えない.txt:0x2" "system.dat:0x4"; do
 done
 [ -w "$out/資料/読み取り専用.txt" ] && [ "$(id -u)" != 0 ] && fail "the read-only file is writable"
 
+# Members taken over, each checked by the program's own code on the real system: the same
+# bytes again, and a damaged member refused alike.
+wine "$win/kolvane-make.exe" -q -o "$(wine_path "$work/again-win.exe")" \
+  --from-archive "$(wine_path "$work/linux.exe")" >"$work/win.out" 2>&1 ||
+  fail "kolvane-make.exe --from-archive: $(cat "$work/win.out")"
+"$host/kolvane-make" -q -o "$work/again-linux.exe" --stub "$win/kolvane95.exe" \
+  --from-archive "$work/linux.exe" >"$work/linux.out" 2>&1 ||
+  fail "kolvane-make --from-archive: $(cat "$work/linux.out")"
+cmp "$work/again-win.exe" "$work/again-linux.exe" || fail "--from-archive: different bytes"
+cp "$work/linux.exe" "$work/damaged.exe"
+size=$(stat -c %s "$work/damaged.exe")
+printf 'X' | dd of="$work/damaged.exe" bs=1 seek=$((size - 4)) conv=notrunc status=none
+wine "$win/kolvane-make.exe" -q -o "$(wine_path "$work/result/d.exe")" \
+  --from-archive "$(wine_path "$work/damaged.exe")" >"$work/win.err" 2>&1
+"$host/kolvane-make" -q -o "$work/result/d.exe" --stub "$win/kolvane95.exe" \
+  --from-archive "$work/damaged.exe" 2>"$work/linux.err"
+for err in win linux; do
+  grep -qF '"隠し/見えない.txt" (-lh0-): the data fails its CRC check' "$work/$err.err" ||
+    fail "damaged member, $err: $(cat "$work/$err.err")"
+done
+
 # Refused alike: "ü" has only the best-fit "u" in code page 932.
-mkdir -p "$work/refused" "$work/result"
+mkdir -p "$work/refused"
 printf 'x' >"$work/refused/Müller.txt"
 code=0
 wine "$win/kolvane-make.exe" -o "$(wine_path "$work/result/a.exe")" "$(wine_path "$work/refused")" \

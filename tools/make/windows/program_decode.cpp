@@ -8,7 +8,7 @@
 
 #include "archive/crc16.h"
 #include "archive/header.h"
-#include "decode/decode.h"
+#include "decode/expand.h"
 #include "extract/driver.h"
 #include "process/state.h"
 
@@ -81,8 +81,6 @@ std::string program_expand(const std::string &archive, const Member &member,
                        FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
         failure = "cannot be read again";
     } else {
-        state.read_index = -1;
-        state.crc = 0;
         state.failed = 0;
         state.bytes_done = 0;
         state.cancel_requested = 0;
