@@ -70,7 +70,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
   jlha-utils default-jdk-headless lhasa 7zip locales python3 util-linux bc time zip dpkg-dev
-  lintian man-db libdeflate-tools
+  lintian man-db bsdextrautils unzip libdeflate-tools
 )
 
 step="package query"
