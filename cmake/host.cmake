@@ -12,32 +12,16 @@ if(KOLVANE_SANITIZE)
   add_link_options(-fsanitize=${KOLVANE_SANITIZE})
 endif()
 
-# The resource script, compiled as the Windows build compiles it; the stand-in reads its
-# dialogs, icons and languages from these bytes.
-find_program(WINDRES i686-w64-mingw32-windres REQUIRED)
-set(RESOURCE_RES ${CMAKE_BINARY_DIR}/kolvane95.res)
-set(RESOURCE_SOURCE ${CMAKE_BINARY_DIR}/kolvane95_res.cpp)
-add_custom_command(OUTPUT ${RESOURCE_RES}
-  COMMAND ${WINDRES} --codepage=65001 -I ${CMAKE_SOURCE_DIR}/resources -O res
-    ${CMAKE_SOURCE_DIR}/resources/kolvane95.rc -o ${RESOURCE_RES}
-  DEPENDS resources/kolvane95.rc resources/resource.h resources/strings.inc
-    resources/kolvane95.ico resources/kolvane95.manifest
-  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/resources)
-add_custom_command(OUTPUT ${RESOURCE_SOURCE}
-  COMMAND ${CMAKE_COMMAND} -DINPUT=${RESOURCE_RES} -DOUTPUT=${RESOURCE_SOURCE}
-    -P ${CMAKE_SOURCE_DIR}/cmake/embed-resources.cmake
-  DEPENDS ${RESOURCE_RES} cmake/embed-resources.cmake)
-
-file(GLOB STANDIN_SOURCES CONFIGURE_DEPENDS standin/src/*.cpp)
-add_library(standin STATIC ${STANDIN_SOURCES} ${RESOURCE_SOURCE})
-target_include_directories(standin PUBLIC standin/include ${PROGRAM_INCLUDES})
-
 # The host tools feed member data to the CRC by carry-less multiplication where the
 # processor has it (tools/crc16/); the stub keeps the table method.
-list(REMOVE_ITEM PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/archive/crc16_feed.cpp)
-add_library(program STATIC ${PROGRAM_SOURCES} tools/crc16/clmul.cpp tools/crc16/feed.cpp)
-target_include_directories(program PUBLIC ${PROGRAM_INCLUDES})
-target_link_libraries(program PUBLIC standin)
+set(HOST_PROGRAM_SOURCES ${PROGRAM_SOURCES})
+list(REMOVE_ITEM HOST_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/archive/crc16_feed.cpp)
+add_program_over_standin(program ${HOST_PROGRAM_SOURCES}
+  ${CMAKE_SOURCE_DIR}/tools/crc16/clmul.cpp ${CMAKE_SOURCE_DIR}/tools/crc16/feed.cpp)
+
+# The Windows build (`make win`) whose stub the tests pack with and `make install` installs.
+set(KOLVANE_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
+  "Build folder of the Windows build (the stub)")
 
 # Host-side tools (image layout, builder, portable extractor): one folder each under tools/.
 file(GLOB TOOL_CMAKE_FILES CONFIGURE_DEPENDS tools/*/tool.cmake)

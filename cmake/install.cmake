@@ -1,8 +1,6 @@
 # `make install` (cmake --install, PREFIX and DESTDIR) and the Debian package: the two tools,
 # the stub of the Windows build under share/kolvane95/, and the manual pages.
 include(GNUInstallDirs)
-set(KOLVANE_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
-  "Build folder of the Windows build (the stub)")
 
 # kolvane-make looks for the stub this way from its own folder, so that an installed tree
 # works wherever it is moved (or unpacked with DESTDIR).

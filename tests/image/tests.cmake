@@ -1,8 +1,5 @@
 # The stub's image: its file layout, its imports and headers, and the layout tool itself.
 # The stub comes from the Windows build (`make win`); when it is missing these tests fail.
-set(KOLVANE_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
-  "Windows build folder holding kolvane95.exe")
-
 file(GLOB IMAGE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_executable(image_tests ${IMAGE_TEST_SOURCES})
 target_link_libraries(image_tests PRIVATE GTest::gtest GTest::gtest_main)

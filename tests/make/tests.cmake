@@ -5,7 +5,7 @@ foreach(group usage roundtrip refusals interrupted from_archive archive_classes 
   add_test(NAME make.${group}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/make-test.sh ${group}
       $<TARGET_FILE:kolvane-make> $<TARGET_FILE:kolvane-unpack>
-      ${CMAKE_SOURCE_DIR}/build/win/kolvane95.exe)
+      ${KOLVANE_WIN_BUILD}/kolvane95.exe)
   set_tests_properties(make.${group} PROPERTIES TIMEOUT 600)
 endforeach()
 
