@@ -14,16 +14,6 @@ void put32(std::vector<uint8_t> &v, size_t at, uint32_t x) {
 
 } // namespace
 
-uint16_t slow_crc16(const uint8_t *data, size_t size) {
-    unsigned crc = 0;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
-    return uint16_t(crc);
-}
-
 // Header layout (little-endian):
 //   0 u16 header size    2 "-lhN-"    7 u32 packed size   11 u32 original size
 //  15 u32 time stamp    19 u8 attribute (0x20)   20 u8 level (2)   21 u16 data CRC
@@ -44,7 +34,7 @@ std::vector<uint8_t> make_archive(const std::vector<ArchiveMember> &members) {
         put32(h, 15, 0x60000000u);
         h[19] = 0x20;
         h[20] = 2;
-        put16(h, 21, slow_crc16(m.original.data(), m.original.size()));
+        put16(h, 21, bitwise_crc16(m.original.data(), m.original.size()));
         h[23] = 'M';
         put16(h, 24, 5);
         h[26] = 0x00;
@@ -52,7 +42,7 @@ std::vector<uint8_t> make_archive(const std::vector<ArchiveMember> &members) {
         h[31] = 0x01;
         for (size_t i = 0; i < m.name.size(); ++i)
             h[32 + i] = uint8_t(m.name[i]);
-        put16(h, 27, slow_crc16(h.data(), h.size()));
+        put16(h, 27, bitwise_crc16(h.data(), h.size()));
         archive.insert(archive.end(), h.begin(), h.end());
         archive.insert(archive.end(), m.packed.begin(), m.packed.end());
     }

@@ -1,6 +1,8 @@
 // Minimal level-2 LZH archives around encoder output, for the independent archivers.
 #pragma once
 
+#include "tests/support/crc16.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +17,3 @@ struct ArchiveMember {
 // The members, each a level-2 header (fixed part, header-CRC and file-name extended headers)
 // followed by its packed data, and the 0 byte that ends the archive.
 std::vector<uint8_t> make_archive(const std::vector<ArchiveMember> &members);
-
-// CRC-16/ARC, bit by bit.
-uint16_t slow_crc16(const uint8_t *data, size_t size);

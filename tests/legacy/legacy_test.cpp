@@ -4,6 +4,7 @@
 // member's size.
 #include "legacy_decode.h"
 #include "lzh_members.h"
+#include "tests/support/crc16.h"
 
 #include <gtest/gtest.h>
 
@@ -66,16 +67,6 @@ Expansion expand(const LzhMember &member) {
     return result;
 }
 
-std::uint16_t crc16(const Bytes &bytes) {
-    std::uint16_t crc = 0;
-    for (std::uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xa001 : crc >> 1;
-    }
-    return crc;
-}
-
 bool lhasa_reads(const fs::path &archive) {
     return std::system(("lhasa tq " + quoted(archive) + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -109,7 +100,8 @@ TEST(LegacySamples, MembersExpandAsLhasaDoes) {
                 continue;
             Expansion expansion = expand(member);
             EXPECT_EQ(expansion.damage, "") << entry.path() << " " << member.method;
-            EXPECT_EQ(crc16(expansion.bytes), member.crc) << entry.path() << " " << member.method;
+            EXPECT_EQ(bitwise_crc16(expansion.bytes), member.crc)
+                << entry.path() << " " << member.method;
             ours.insert(ours.end(), expansion.bytes.begin(), expansion.bytes.end());
             ++methods[member.method];
         }

@@ -23,14 +23,8 @@ import os
 import struct
 import sys
 
-
-def crc16(data):
-    crc = 0
-    for byte in data:
-        crc ^= byte
-        for _ in range(8):
-            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
-    return crc
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from lzh_checks import crc16  # noqa: E402
 
 
 def config(path):

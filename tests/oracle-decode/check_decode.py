@@ -21,33 +21,10 @@ import subprocess
 import sys
 import tempfile
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from lzh_checks import check, crc16, finish  # noqa: E402
+
 crcs = {}
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def crc16_table():
-    table = []
-    for i in range(256):
-        r = i
-        for _ in range(8):
-            r = (r >> 1) ^ 0xA001 if r & 1 else r >> 1
-        table.append(r)
-    return table
-
-
-CRC16_TABLE = crc16_table()
-
-
-def crc16(data):
-    crc = 0
-    for byte in data:
-        crc = CRC16_TABLE[(crc ^ byte) & 0xFF] ^ (crc >> 8)
-    return crc
 
 
 def text(rng, size):
@@ -212,10 +189,7 @@ def main():
                {"-lh4-"})
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAIL:", failure)
-    if failures:
-        sys.exit(1)
+    finish()
     print("all members match")
 
 

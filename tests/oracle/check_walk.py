@@ -27,12 +27,8 @@ import tempfile
 
 ENV = dict(os.environ, TZ="UTC", LC_ALL="ja_JP.UTF-8", LANG="ja_JP.UTF-8")
 JAPANESE_NAMES = ("表示", "ソ十ポ.txt", "ﾃｽﾄ.txt")
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from lzh_checks import check, finish  # noqa: E402
 
 
 def text_bytes(rng, size):
@@ -220,10 +216,7 @@ def main():
         print("%d members of 4 archives checked" % checked)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAIL:", failure)
-    if failures:
-        sys.exit(1)
+    finish()
 
 
 if __name__ == "__main__":

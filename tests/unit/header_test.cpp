@@ -3,6 +3,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "fixture.h"
+#include "tests/support/crc16.h"
 
 #include <functional>
 #include <string>
@@ -13,16 +14,6 @@ namespace {
 const std::string HYO = "\x95\x5C"; // 表: trail byte 0x5C
 const std::string SO = "\x83\x5C";  // ソ: trail byte 0x5C
 const std::string PO = "\x83\x7C";  // ポ: trail byte 0x7C
-
-uint16_t reference_crc(const uint8_t *data, size_t length) {
-    uint16_t crc = 0;
-    for (size_t i = 0; i < length; i++) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; bit++)
-            crc = (crc & 1) ? (uint16_t)((crc >> 1) ^ 0xA001) : (uint16_t)(crc >> 1);
-    }
-    return crc;
-}
 
 void put16(std::vector<uint8_t> &out, uint32_t value) {
     out.push_back((uint8_t)value);
@@ -101,7 +92,7 @@ void seal(Header &h) {
     if (h.crc_at < 0)
         return;
     h.bytes[h.crc_at] = h.bytes[h.crc_at + 1] = 0;
-    uint16_t crc = reference_crc(h.bytes.data(), h.bytes.size());
+    uint16_t crc = bitwise_crc16(h.bytes.data(), h.bytes.size());
     h.bytes[h.crc_at] = (uint8_t)crc;
     h.bytes[h.crc_at + 1] = (uint8_t)(crc >> 8);
 }
@@ -360,7 +351,7 @@ TEST_F(HeaderTest, StoredCrcOfZeroChecks) {
     for (uint32_t value = 0; value < 0x10000 && !found; value++) {
         h.bytes[HEADER_DATA_CRC] = (uint8_t)value;
         h.bytes[HEADER_DATA_CRC + 1] = (uint8_t)(value >> 8);
-        found = reference_crc(h.bytes.data(), h.bytes.size()) == 0;
+        found = bitwise_crc16(h.bytes.data(), h.bytes.size()) == 0;
     }
     ASSERT_TRUE(found);
     ASSERT_EQ(read_u16(&h.bytes[h.crc_at]), 0);
@@ -429,7 +420,7 @@ TEST_F(HeaderTest, ExtensionSizesBelowThreeAreRefused) {
     for (uint32_t value = 0; value < 0x10000 && (crc & 0xFF) != 0; value++) {
         h.bytes[HEADER_DATA_CRC] = (uint8_t)value;
         h.bytes[HEADER_DATA_CRC + 1] = (uint8_t)(value >> 8);
-        crc = reference_crc(h.bytes.data(), h.bytes.size());
+        crc = bitwise_crc16(h.bytes.data(), h.bytes.size());
     }
     ASSERT_EQ(crc & 0xFF, 0);
     h.bytes[34] = (uint8_t)(crc >> 8);

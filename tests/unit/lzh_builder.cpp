@@ -1,15 +1,5 @@
 #include "lzh_builder.h"
 
-uint16_t reference_crc16(const std::vector<uint8_t> &data) {
-    uint16_t crc = 0;
-    for (uint8_t byte : data) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; bit++)
-            crc = (crc & 1) ? (uint16_t)((crc >> 1) ^ 0xA001) : (uint16_t)(crc >> 1);
-    }
-    return crc;
-}
-
 TestMember stored_file(const std::string &path, const std::string &content) {
     TestMember m;
     size_t slash = path.rfind('/');
@@ -43,7 +33,7 @@ static void put32(std::vector<uint8_t> &out, uint32_t v) {
 std::vector<uint8_t> member_bytes(const TestMember &m) {
     const std::vector<uint8_t> &expanded = m.method == "-lh0-" ? m.data : m.original;
     uint32_t original = m.set_original ? m.original_size : (uint32_t)expanded.size();
-    uint16_t data_crc = m.data_crc >= 0 ? (uint16_t)m.data_crc : reference_crc16(expanded);
+    uint16_t data_crc = m.data_crc >= 0 ? (uint16_t)m.data_crc : bitwise_crc16(expanded);
     std::vector<uint8_t> h;
     put16(h, 0); // header size, filled in below
     h.insert(h.end(), m.method.begin(), m.method.begin() + 5);
@@ -69,7 +59,7 @@ std::vector<uint8_t> member_bytes(const TestMember &m) {
     put16(h, 0); // end of the chain
     h[0] = (uint8_t)h.size();
     h[1] = (uint8_t)(h.size() >> 8);
-    uint16_t header_crc = reference_crc16(h);
+    uint16_t header_crc = bitwise_crc16(h);
     h[crc_at] = (uint8_t)header_crc;
     h[crc_at + 1] = (uint8_t)(header_crc >> 8);
     h.insert(h.end(), m.data.begin(), m.data.end());

@@ -1,11 +1,11 @@
 // Builds level-2 LZH archives field by field for tests.
 #pragma once
 
+#include "tests/support/crc16.h"
+
 #include <stdint.h>
 #include <string>
 #include <vector>
-
-uint16_t reference_crc16(const std::vector<uint8_t> &data);
 
 struct TestMember {
     std::string method = "-lh0-";

@@ -171,7 +171,7 @@ TEST_F(StartupTest, AnyExtractionRunExitsWithOne) {
     EXPECT_TRUE(host_exists(scratch + "/out/a.txt"));
 
     TestMember bad = stored_file("b.txt", "B");
-    bad.data_crc = reference_crc16(bad.data) ^ 1;
+    bad.data_crc = bitwise_crc16(bad.data) ^ 1;
     write_archive({bad});
     press_in_main_dialog(IDOK);
     EXPECT_EQ(start(), 1) << "CRC error";

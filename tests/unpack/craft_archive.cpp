@@ -10,6 +10,8 @@
 //   craft_archive sfx STUB ARCHIVE OUT [title=T] [message=M] [command=C] [flags=N]
 //       STUB "-" is a 2048-byte image holding "MZ" only; the configuration block goes to
 //       offset 512, the archive after the stub. Texts are UTF-8, stored in code page 932.
+#include "tests/support/crc16.h"
+
 #include <iconv.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -24,16 +26,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-uint16_t crc16(const Bytes &data) {
-    uint16_t crc = 0;
-    for (uint8_t byte : data) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; bit++)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
-    return crc;
-}
 
 void put16(Bytes &out, uint32_t value) {
     out.push_back((uint8_t)value);
@@ -105,7 +97,7 @@ Bytes header_of(const std::string &path, uint32_t size, uint16_t data_crc, uint8
     put16(header, 0);
     header[0] = (uint8_t)header.size();
     header[1] = (uint8_t)(header.size() >> 8);
-    uint16_t crc = crc16(header);
+    uint16_t crc = bitwise_crc16(header);
     header[crc_at] = (uint8_t)crc;
     header[crc_at + 1] = (uint8_t)(crc >> 8);
     return header;
@@ -113,7 +105,7 @@ Bytes header_of(const std::string &path, uint32_t size, uint16_t data_crc, uint8
 
 Bytes member(const std::string &path, const std::string &content, uint8_t attribute) {
     Bytes data(content.begin(), content.end());
-    Bytes bytes = header_of(path, (uint32_t)data.size(), crc16(data), attribute);
+    Bytes bytes = header_of(path, (uint32_t)data.size(), bitwise_crc16(data), attribute);
     bytes.insert(bytes.end(), data.begin(), data.end());
     return bytes;
 }
