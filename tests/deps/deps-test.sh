@@ -7,7 +7,7 @@
 set -uo pipefail
 group=deps
 script=$(cd "$(dirname "$0")/../.." && pwd)/scripts/install-deps.sh
-source "$(dirname "$0")/../tool-test-lib.sh" deps-test
+source "$(dirname "$0")/../support/tool-test-lib.sh" deps-test
 sim=$work/machine
 bin=$work/bin
 mkdir -p "$bin"

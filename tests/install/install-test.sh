@@ -12,8 +12,8 @@ set -uo pipefail
 export TZ=UTC
 group=$1 build=$2
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../tool-test-lib.sh
-source "$(dirname "$0")/../tool-test-lib.sh" install-test
+# shellcheck source=../support/tool-test-lib.sh
+source "$(dirname "$0")/../support/tool-test-lib.sh" install-test
 stub=$source_dir/build/win/kolvane95.exe
 installed_files=(bin/kolvane-make bin/kolvane-unpack share/kolvane95/kolvane95.exe
     share/man/man1/kolvane-make.1 share/man/man1/kolvane-unpack.1)

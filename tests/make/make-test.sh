@@ -9,8 +9,8 @@ set -uo pipefail
 export TZ=UTC
 group=$1 make=$2 unpack=$3 real_stub=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../tool-test-lib.sh
-source "$(dirname "$0")/../tool-test-lib.sh" make-test
+# shellcheck source=../support/tool-test-lib.sh
+source "$(dirname "$0")/../support/tool-test-lib.sh" make-test
 
 check() { # CASE COMMAND...: the command must succeed
     local name=$1

@@ -9,8 +9,8 @@
 set -uo pipefail
 export TZ=UTC
 group=peer-archives make=$1 unpack=$2 samples=$3
-# shellcheck source=../tool-test-lib.sh
-source "$(dirname "$0")/../tool-test-lib.sh" peer-archives-test
+# shellcheck source=../support/tool-test-lib.sh
+source "$(dirname "$0")/../support/tool-test-lib.sh" peer-archives-test
 
 if [ ! -d "$samples" ]; then
     echo "SKIPPED: no archives of other archivers at $samples" >&2

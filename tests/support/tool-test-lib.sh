@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2154  # group and rc are set by the sourcing script
 # What the end-to-end tests of the command-line tools share, sourced as
-#   source tests/tool-test-lib.sh NAME
+#   source tests/support/tool-test-lib.sh NAME
 # after the script has set $group: a scratch folder $work (/tmp/NAME.XXXXXX, removed at exit
 # with whatever a test mounted on $work/small), the failures and checks counted, and the
 # expectations on exit codes ($rc, with the tool's stderr in $work/err), texts and trees.

@@ -5,8 +5,8 @@
 # Windows build; the cases that wrap archives into self-extractors also use it when it exists.
 set -uo pipefail
 group=$1 unpack=$2 craft=$3 stub=${4:-}
-# shellcheck source=../tool-test-lib.sh
-source "$(dirname "$0")/../tool-test-lib.sh" unpack-test
+# shellcheck source=../support/tool-test-lib.sh
+source "$(dirname "$0")/../support/tool-test-lib.sh" unpack-test
 
 # run ARGS...: runs the binary without a terminal; leaves $rc, $work/out and $work/err.
 run() {

@@ -16,20 +16,8 @@ if [ -z "$stub" ] || [ ! -s "$stub" ]; then
   exit 1
 fi
 
-passed=0
-failed=0
-check() { # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok: $what"
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what" >&2
-  fi
-}
-equals() { [ "$1" = "$2" ] || { echo "  got '$1', expected '$2'" >&2; return 1; }; }
+# shellcheck source=../support/checks.sh
+source "$here/../support/checks.sh"
 
 wine_setup
 deep="$WINE_RUN_DIR/config-unreadable"
