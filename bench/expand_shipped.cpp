@@ -5,8 +5,7 @@
 // on a busy machine) and the rate; the exit code is 0 when every CRC matches.
 // Built on demand (`cmake --build build/win --target expand_shipped`) for bench/decode-bench.sh.
 #include "archive/crc16.h"
-#include "archive/header.h"
-#include "extract/driver.h"
+#include "expand_members.h"
 #include "process/state.h"
 
 #include <stdio.h>
@@ -28,27 +27,7 @@ static int expand_all() {
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state.archive_handle == INVALID_HANDLE_VALUE)
         return -1;
-    int bad = 0;
-    for (;;) {
-        int result = read_member_header();
-        if (result == HEADER_END)
-            break;
-        if (result == HEADER_FAILED)
-            return -1;
-        if (state.header[HEADER_METHOD_LETTER] != 'd') {
-            state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr,
-                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            expand_guarded();
-            if (state.failed)
-                return -1;
-            CloseHandle(state.output_handle);
-            if (state.crc != read_u16(state.header + HEADER_DATA_CRC)) {
-                fprintf(stderr, "CRC error: %s\n", state.member_path);
-                bad++;
-            }
-        }
-        release_header();
-    }
+    int bad = expand_members();
     CloseHandle(state.archive_handle);
     return bad;
 }
