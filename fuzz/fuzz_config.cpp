@@ -10,6 +10,7 @@
 #include "extract/driver.h"
 #include "process/config.h"
 #include "process/state.h"
+#include "sfx_run.h"
 
 #include "standin.h"
 
@@ -22,50 +23,16 @@
 
 namespace {
 
-std::string folder; // holds the self-extractor, C:\sfx.exe
-int descriptor = -1;
-
-void remove_folder() {
-    unlink((folder + "/sfx.exe").c_str());
-    rmdir(folder.c_str());
-}
-
-void require(bool condition) {
-    if (!condition)
-        abort();
-}
+int descriptor = -1; // the self-extractor's host file
 
 template <size_t N> void require_terminated(const char (&field)[N]) {
     require(memchr(field, 0, N) != nullptr);
 }
 
-size_t complaints() {
-    size_t n = 0;
-    for (const standin::MessageBoxRecord &box : standin::message_boxes())
-        n += (box.style & MB_YESNO) != MB_YESNO;
-    return n;
-}
-
-void check_pass(int result) {
-    require(state.archive_handle == INVALID_HANDLE_VALUE);
-    require(state.output_handle == INVALID_HANDLE_VALUE);
-    require(result == (state.failed ? 0 : 1));
-    require(result ? complaints() == 0 : complaints() >= 1);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    char name[64];
-    snprintf(name, sizeof name, "%s/kolvane-fuzz-XXXXXX",
-             access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
-    if (!mkdtemp(name))
-        abort();
-    folder = name;
-    descriptor = open((folder + "/sfx.exe").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        abort();
-    atexit(remove_folder);
+    descriptor = open_sfx_file();
     return 0;
 }
 
@@ -77,20 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         pwrite(descriptor, data + block, size - block, sizeof head) != (ssize_t)(size - block))
         abort();
 
-    standin::reset();
-    standin::map_drive('C', folder);
-    standin::map_null_drive('N');
-    standin::fail_writes_after(4u << 20, false);
+    stage_sfx_run();
     standin::set_current_directory("C:\\");
     standin::set_environment("LONG", std::string(300, 'L'));
     standin::set_environment("DBCS", "\x95\x5c\x95\x5c\x95");
     standin::set_registry_value("software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                                 "C:\\Program Files");
-    memset(&state, 0, sizeof state);
-    lstrcpynA(state.own_path, "C:\\sfx.exe", PATH_SIZE);
-    state.instance = GetModuleHandleA(nullptr);
-    state.archive_handle = INVALID_HANDLE_VALUE;
-    state.output_handle = INVALID_HANDLE_VALUE;
 
     require(load_config() == 1);
     const SfxConfig &config = state.config;

@@ -13,6 +13,7 @@
 #include "archive/header.h"
 #include "extract/driver.h"
 #include "process/state.h"
+#include "sfx_run.h"
 
 #include "standin.h"
 #include "walk.h"
@@ -30,26 +31,7 @@
 
 namespace {
 
-std::string folder; // holds the self-extractor, C:\sfx.exe
-int descriptor = -1;
-
-void remove_folder() {
-    unlink((folder + "/sfx.exe").c_str());
-    rmdir(folder.c_str());
-}
-
-void require(bool condition) {
-    if (!condition)
-        abort();
-}
-
-// Message boxes other than the notice's yes/no question.
-size_t complaints() {
-    size_t n = 0;
-    for (const standin::MessageBoxRecord &box : standin::message_boxes())
-        n += (box.style & MB_YESNO) != MB_YESNO;
-    return n;
-}
+int descriptor = -1; // the self-extractor's host file
 
 // Each header the reader accepted while `headers_read` was set: path and data offset.
 using HeaderList = std::vector<std::pair<std::string, uint64_t>>;
@@ -63,13 +45,6 @@ HeaderList headers_during(const std::function<void()> &body) {
     return list;
 }
 
-void check_pass(int result) {
-    require(state.archive_handle == INVALID_HANDLE_VALUE);
-    require(state.output_handle == INVALID_HANDLE_VALUE);
-    require(result == (state.failed ? 0 : 1));
-    require(result ? complaints() == 0 : complaints() >= 1);
-}
-
 } // namespace
 
 extern "C" int __real__Z18read_member_headerv();
@@ -81,16 +56,7 @@ extern "C" int __wrap__Z18read_member_headerv() {
 }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    char name[64];
-    snprintf(name, sizeof name, "%s/kolvane-fuzz-XXXXXX",
-             access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
-    if (!mkdtemp(name))
-        abort();
-    folder = name;
-    descriptor = open((folder + "/sfx.exe").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        abort();
-    atexit(remove_folder);
+    descriptor = open_sfx_file();
     return 0;
 }
 
@@ -101,19 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         pwrite(descriptor, data + 1, size - 1, 0) != (ssize_t)(size - 1))
         abort();
 
-    standin::reset();
-    standin::map_drive('C', folder);
-    standin::map_null_drive('N');
-    standin::fail_writes_after(4u << 20, false);
-    memset(&state, 0, sizeof state);
-    lstrcpynA(state.own_path, "C:\\sfx.exe", PATH_SIZE);
+    stage_sfx_run();
     lstrcpynA(state.destination_folder, "N:\\out", DESTINATION_SIZE);
     lstrcpynA(state.config.title, "fuzz", sizeof state.config.title);
     state.config.flags = data[0] & (SFX_RESTORE_ATTRIBUTES | SFX_OVERWRITE_WITHOUT_ASKING);
     state.config.total_size_low = 1u << 20;
-    state.instance = GetModuleHandleA(nullptr);
-    state.archive_handle = INVALID_HANDLE_VALUE;
-    state.output_handle = INVALID_HANDLE_VALUE;
 
     int result = run_extraction(nullptr, MODE_NOTICE);
     check_pass(result);
