@@ -16,17 +16,17 @@
 #include <stdint.h>
 
 enum : uint32_t {
-    HEADER_SIZE = 0,
-    HEADER_METHOD = 2,
-    HEADER_METHOD_LETTER = 5,
-    HEADER_COMPRESSED_SIZE = 7,
-    HEADER_ORIGINAL_SIZE = 11,
-    HEADER_TIME_STAMP = 15,
-    HEADER_ATTRIBUTE = 19,
-    HEADER_LEVEL = 20,
-    HEADER_DATA_CRC = 21,
-    HEADER_OS_ID = 23,
-    HEADER_FIRST_EXT_SIZE = 24,
+    HEADER_SIZE = 0,            // u16
+    HEADER_METHOD = 2,          // "-lh?-"
+    HEADER_METHOD_LETTER = 5,   // the '?' of it
+    HEADER_COMPRESSED_SIZE = 7, // u32
+    HEADER_ORIGINAL_SIZE = 11,  // u32
+    HEADER_TIME_STAMP = 15,     // u32
+    HEADER_ATTRIBUTE = 19,      // u8
+    HEADER_LEVEL = 20,          // u8, 2
+    HEADER_DATA_CRC = 21,       // u16
+    HEADER_OS_ID = 23,          // u8
+    HEADER_FIRST_EXT_SIZE = 24, // u16
     HEADER_FIXED_SIZE = 26,
 };
 
