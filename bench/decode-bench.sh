@@ -15,15 +15,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 expand_null=${KOLVANE_BUILD:-$root/build/host}/expand_null
 [ -x "$expand_null" ] || { echo "missing $expand_null: run \`make host\` first" >&2; exit 1; }
 jlha=$(command -v jlha || command -v lha)
-work=$(mktemp -d /tmp/decode-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus"
-
+# shellcheck source=corpus.sh
 source "$root/bench/corpus.sh"
+corpus_scratch decode-bench
 part=$((corpus_mb * 1024 * 1024 / 4))
-find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>/dev/null |
-    sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
-    (cd "$work/corpus" && split -b 1M - doc_) || true
+docs "$work/corpus" "$part"
 find /usr/share -type f \( -name '*.py' -o -name '*.txt' -o -name '*.xml' -o -name '*.html' \) \
     -print0 2>/dev/null | sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
     (cd "$work/corpus" && split -b 2M - share_) || true
@@ -34,18 +30,6 @@ find /usr/lib/x86_64-linux-gnu /usr/lib -maxdepth 1 -type f -name '*.so*' -size 
 files=("$work"/corpus/*)
 total=$(cat "${files[@]}" | wc -c)
 echo "corpus: ${#files[@]} files, $total bytes"
-
-# Best CPU time (user + system) of `runs` runs of a command, in seconds. CPU time rather
-# than wall time, so that other work on the machine does not blur the comparison.
-best() {
-    local best_time="" t
-    for ((i = 0; i < runs; i++)); do
-        t=$( { TIMEFORMAT='%U + %S'; time "$@" >/dev/null 2>&1 ||
-            { echo "FAILED: $*" >&2; exit 1; }; } 2>&1 | bc)
-        if [ -z "$best_time" ] || (( $(echo "$t < $best_time" | bc) )); then best_time=$t; fi
-    done
-    echo "$best_time"
-}
 
 printf '\n%-8s %10s %10s %10s %10s %10s %10s %12s\n' method size ours "ours MB/s" "7zz t" \
     "lhasa t" "7zz/ours" "lhasa/ours"

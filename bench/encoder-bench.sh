@@ -15,11 +15,9 @@ if [ ! -x "$make" ] || [ ! -f "$root/build/win/kolvane95.exe" ]; then
     echo "run make first" >&2
     exit 1
 fi
-work=$(mktemp -d /tmp/encoder-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus"
-
+# shellcheck source=corpus.sh
 source "$root/bench/corpus.sh"
+corpus_scratch encoder-bench
 part=$((corpus_mb * 1024 * 1024 / 4))
 # Text in pieces of 1 MiB (documentation) and 2 MiB (change logs); binaries as they are.
 find /usr/share/doc -type f ! -name '*.gz' -print0 2>/dev/null | sort -z | xargs -0 cat 2>/dev/null |

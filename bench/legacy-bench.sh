@@ -11,16 +11,12 @@ runs=${2:-3}
 root=$(cd "$(dirname "$0")/.." && pwd)
 expand=${KOLVANE_BUILD:-$root/build/host}/legacy_expand
 [ -x "$expand" ] || { echo "missing $expand: build the legacy_expand target first" >&2; exit 1; }
-work=$(mktemp -d /tmp/legacy-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/gathered" "$work/corpus"
-
-# shellcheck source=/dev/null
+# shellcheck source=corpus.sh
 source "$root/bench/corpus.sh"
+corpus_scratch legacy-bench
+mkdir "$work/gathered"
 part=$((corpus_mb * 1024 * 1024 / 2))
-find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>/dev/null |
-    sort -z | xargs -0 cat 2>/dev/null | head -c "$part" |
-    (cd "$work/gathered" && split -b 1M - doc_) || true
+docs "$work/gathered" "$part"
 find /usr/bin -maxdepth 1 -type f -size +20k 2>/dev/null | sort | take "$work/gathered" "$part" bin
 # jLHA counts an -lh2- position made while the position code has a single symbol, which
 # other writers do not: each file starts with 96 bytes that cannot match.
@@ -31,16 +27,6 @@ for f in "$work"/gathered/*; do
 done
 total=$(cat "$work"/corpus/* | wc -c)
 echo "corpus: $(find "$work/corpus" -type f | wc -l) files, $total bytes"
-
-best() {
-    local best_time="" t
-    for ((i = 0; i < runs; i++)); do
-        t=$( { TIMEFORMAT='%U + %S'; time "$@" >/dev/null 2>&1 ||
-            { echo "FAILED: $*" >&2; exit 1; }; } 2>&1 | bc)
-        if [ -z "$best_time" ] || (( $(echo "$t < $best_time" | bc) )); then best_time=$t; fi
-    done
-    echo "$best_time"
-}
 
 printf '\n%-7s %10s %10s %10s %10s %11s\n' method packed ours "ours MB/s" "lhasa t" "lhasa/ours"
 for method in -lh1- -lh2- -lh3- -lzs- -lz5-; do

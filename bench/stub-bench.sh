@@ -19,15 +19,11 @@ if [ ! -x "$make" ] || [ ! -x "$unpack" ] || [ ! -f "$stub" ]; then
     echo "run make first" >&2
     exit 1
 fi
-work=$(mktemp -d /tmp/stub-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus"
-
+# shellcheck source=corpus.sh
 source "$root/bench/corpus.sh"
+corpus_scratch stub-bench
 half=$((corpus_mb * 1024 * 1024 / 2))
-find /usr/share/doc /usr/share/common-licenses -type f ! -name '*.gz' -print0 2>/dev/null |
-    sort -z | xargs -0 cat 2>/dev/null | head -c "$half" |
-    (cd "$work/corpus" && split -b 1M - doc_) || true # cat ends on SIGPIPE
+docs "$work/corpus" "$half"
 find /usr/lib/x86_64-linux-gnu /usr/lib -maxdepth 1 -type f -name '*.so*' -size +20k \
     2>/dev/null | sort -u | take "$work/corpus" "$half" lib
 total=$(du -sb "$work/corpus" | cut -f1)
