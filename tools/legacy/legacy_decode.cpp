@@ -44,6 +44,15 @@ std::string ended_early(std::uint64_t written, std::uint64_t size) {
            std::to_string(size) + " bytes";
 }
 
+std::string finish(History &history, const BitInput &in, const std::string &damage) {
+    history.flush();
+    if (!damage.empty())
+        return damage + " after " + std::to_string(history.written()) + " bytes";
+    if (in.overrun() || !history.done())
+        return ended_early(history.written(), history.expected());
+    return "";
+}
+
 bool supported(std::string_view method) {
     return find(method) != nullptr;
 }

@@ -15,15 +15,6 @@ namespace {
 constexpr unsigned first_length_code = 256;
 constexpr unsigned min_match = 3;
 
-std::string finish(History &history, const BitInput &in, const std::string &damage) {
-    history.flush();
-    if (!damage.empty())
-        return damage + " after " + std::to_string(history.written()) + " bytes";
-    if (in.overrun() || !history.done())
-        return ended_early(history.written(), history.expected());
-    return "";
-}
-
 // A fixed code for the high bits of positions: the next per_length[i] values, in ascending
 // order, get codes of first_length + i bits.
 CanonicalCode fixed_position_code(unsigned first_length, std::span<const unsigned> per_length) {

@@ -64,15 +64,6 @@ struct Output {
     }
 };
 
-std::string finish(History &history, const BitInput &in, const std::string &damage) {
-    history.flush();
-    if (!damage.empty())
-        return damage + " after " + std::to_string(history.written()) + " bytes";
-    if (in.overrun() || !history.done())
-        return ended_early(history.written(), history.expected());
-    return "";
-}
-
 // -pm1- literals come in runs. The stream opens with the choice of one of 32 fixed codes for a
 // literal's rank class, written here as trees: "(xy)" reads a bit and goes on in x for 0 and
 // in y for 1, a letter is a class (a = 0). The class gives the range of the rank.
