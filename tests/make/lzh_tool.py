@@ -98,9 +98,9 @@ def level0(out, method, name, level=0):
     open(out, 'wb').write(header + content + b'\0')
 
 
-def member(spec):
+def member(fields):
     import codecs
-    f = dict(item.split('=', 1) for item in spec.split(',') if item)
+    f = dict(item.split('=', 1) for item in fields.split(',') if item)
     raw = {k: codecs.escape_decode(v.encode())[0] for k, v in f.items()}
     level = int(f.get('level', '2'))
     method = raw.get('method', b'-lh0-')
