@@ -3,7 +3,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "fixture.h"
-#include "tests/support/crc16.h"
+#include "tests/support/lzh_header.h"
 
 #include <functional>
 #include <string>
@@ -15,93 +15,17 @@ const std::string HYO = "\x95\x5C"; // 表: trail byte 0x5C
 const std::string SO = "\x83\x5C";  // ソ: trail byte 0x5C
 const std::string PO = "\x83\x7C";  // ポ: trail byte 0x7C
 
-void put16(std::vector<uint8_t> &out, uint32_t value) {
-    out.push_back((uint8_t)value);
-    out.push_back((uint8_t)(value >> 8));
-}
-void put32(std::vector<uint8_t> &out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-// One extended header: its type byte and data. The size fields are laid out around it.
-struct Extension {
-    uint8_t type;
-    std::string data;
-};
-Extension crc_extension() {
-    return {0x00, std::string(2, '\0')};
-} // value set by seal()
-Extension file_name(const std::string &name) {
-    return {0x01, name};
-}
-Extension dir_name(const std::string &name) {
-    return {0x02, name};
-}
-
-struct Member {
-    std::string method = "-lh5-";
-    uint32_t compressed_size = 0;
-    uint32_t original_size = 1000;
-    uint32_t time_stamp = 0x3A5F1234;
-    uint8_t attribute = 0x21;
-    uint8_t level = 2;
-    uint16_t data_crc = 0xBEEF;
-    uint8_t os_id = 'M';
-    std::vector<Extension> extensions{crc_extension(), file_name("a.txt")};
-    size_t padding = 0; // zero bytes after the chain, counted in the header size
-};
-
-// A laid-out header and where the value of its last header-CRC extension stands (the
-// one the reader checks), or -1.
-struct Header {
-    std::vector<uint8_t> bytes;
-    long crc_at = -1;
-};
-
-Header lay_out(const Member &m) {
-    Header h;
-    std::vector<uint8_t> &b = h.bytes;
-    put16(b, 0);                                               //  0 header size, set at the end
-    b.insert(b.end(), m.method.begin(), m.method.begin() + 5); //  2 method id
-    put32(b, m.compressed_size);                               //  7 bytes of data after the header
-    put32(b, m.original_size);                                 // 11 bytes after expansion
-    put32(b, m.time_stamp);                                    // 15 seconds since 1970
-    b.push_back(m.attribute);                                  // 19 MS-DOS attribute
-    b.push_back(m.level);                                      // 20 header level
-    put16(b, m.data_crc);                                      // 21 CRC-16 of the expanded data
-    b.push_back(m.os_id);                                      // 23 system that made the member
-    for (size_t i = 0; i <= m.extensions.size(); i++) {
-        // the size field before extension i (24 for the first; 0 ends the chain)
-        put16(b, i < m.extensions.size() ? m.extensions[i].data.size() + 3 : 0);
-        if (i == m.extensions.size())
-            break;
-        b.push_back(m.extensions[i].type); // type byte
-        if (m.extensions[i].type == 0x00)
-            h.crc_at = (long)b.size();
-        b.insert(b.end(), m.extensions[i].data.begin(), m.extensions[i].data.end());
+// The member most cases start from; each case changes what it is about.
+struct Member : HeaderFields {
+    Member() {
+        method = "-lh5-";
+        original_size = 1000;
+        time_stamp = 0x3A5F1234;
+        attribute = 0x21;
+        data_crc = 0xBEEF;
+        extensions = {crc_extension(), file_name("a.txt")};
     }
-    b.insert(b.end(), m.padding, 0);
-    b[0] = (uint8_t)b.size();
-    b[1] = (uint8_t)(b.size() >> 8);
-    return h;
-}
-
-// Stores the CRC of the header with its checked CRC field set to 0.
-void seal(Header &h) {
-    if (h.crc_at < 0)
-        return;
-    h.bytes[h.crc_at] = h.bytes[h.crc_at + 1] = 0;
-    uint16_t crc = bitwise_crc16(h.bytes.data(), h.bytes.size());
-    h.bytes[h.crc_at] = (uint8_t)crc;
-    h.bytes[h.crc_at + 1] = (uint8_t)(crc >> 8);
-}
-
-Header sealed(const Member &m) {
-    Header h = lay_out(m);
-    seal(h);
-    return h;
-}
+};
 
 class HeaderTest : public ProgramTest {
   protected:
@@ -161,7 +85,7 @@ TEST_F(HeaderTest, ReadyMemberKeepsTheHeaderAsStored) {
     Member m;
     m.compressed_size = 4;
     m.extensions = {crc_extension(), dir_name("docs\xFF"), file_name("a.txt")};
-    Header h = sealed(m);
+    LaidOutHeader h = sealed(m);
     std::vector<uint8_t> archive = h.bytes;
     archive.insert(archive.end(), {'D', 'A', 'T', 'A'});
     ASSERT_EQ(read_one(archive), HEADER_READY);
@@ -332,7 +256,7 @@ TEST_F(HeaderTest, HeaderCrcExtensionIsRequired) {
 TEST_F(HeaderTest, EveryChangedByteFailsTheCrcCheck) {
     Member m;
     m.extensions = {crc_extension(), dir_name("d\xFF"), file_name("name.txt")};
-    Header h = sealed(m);
+    LaidOutHeader h = sealed(m);
     ASSERT_EQ(read_one(h.bytes), HEADER_READY);
     for (size_t at = 2; at < h.bytes.size(); at++) {
         for (uint8_t flip : {0x01, 0x80}) {
@@ -346,7 +270,7 @@ TEST_F(HeaderTest, EveryChangedByteFailsTheCrcCheck) {
 TEST_F(HeaderTest, StoredCrcOfZeroChecks) {
     // Search the data CRC field for the value that makes the header's own CRC 0.
     Member m;
-    Header h = lay_out(m);
+    LaidOutHeader h = lay_out(m);
     bool found = false;
     for (uint32_t value = 0; value < 0x10000 && !found; value++) {
         h.bytes[HEADER_DATA_CRC] = (uint8_t)value;
@@ -361,33 +285,33 @@ TEST_F(HeaderTest, StoredCrcOfZeroChecks) {
 TEST_F(HeaderTest, ChainMustStayInsideTheHeader) {
     Member m;
     m.extensions = {crc_extension(), file_name("abc")};
-    Header good = lay_out(m);
+    LaidOutHeader good = lay_out(m);
     // ... | 5 | 00 crc crc | 6 | 01 'a' 'b' 'c' | 0 |: the name's size field stands 8 bytes
     // before the end, the final 0 two bytes before it.
     size_t name_field = good.bytes.size() - 8;
 
     // The header size cuts the final size field in half: its second byte lies outside.
-    Header cut = lay_out(m);
+    LaidOutHeader cut = lay_out(m);
     cut.bytes.pop_back();
     cut.bytes[0] = (uint8_t)cut.bytes.size();
     seal(cut);
     expect_bad_header(read_one(cut.bytes), "size field straddles the end");
 
     // The last extension claims more bytes than the header holds.
-    Header over = lay_out(m);
+    LaidOutHeader over = lay_out(m);
     ASSERT_EQ(over.bytes[name_field], 6);
     over.bytes[name_field] = 7;
     seal(over);
     expect_bad_header(read_one(over.bytes), "extension past the end");
 
     // The first extension's size is far beyond the header.
-    Header first = lay_out(m);
+    LaidOutHeader first = lay_out(m);
     first.bytes[HEADER_FIRST_EXT_SIZE] = 0xFF;
     first.bytes[HEADER_FIRST_EXT_SIZE + 1] = 0xFF;
     expect_bad_header(read_one(first.bytes), "first extension past the end");
 
     // The same chain inside a larger header reads fine.
-    Header padded = lay_out(m);
+    LaidOutHeader padded = lay_out(m);
     padded.bytes.push_back(0);
     padded.bytes[0]++;
     seal(padded);
@@ -397,10 +321,10 @@ TEST_F(HeaderTest, ChainMustStayInsideTheHeader) {
 TEST_F(HeaderTest, ExtensionSizesBelowThreeAreRefused) {
     Member m;
     m.extensions = {crc_extension(), file_name("abc")};
-    Header base = lay_out(m);
+    LaidOutHeader base = lay_out(m);
     size_t name_field = base.bytes.size() - 8; // as in ChainMustStayInsideTheHeader
     for (uint8_t size : {1, 2}) {
-        Header h = base;
+        LaidOutHeader h = base;
         h.bytes[name_field] = size;
         seal(h);
         expect_bad_header(read_one(h.bytes), "size " + std::to_string(size));
@@ -413,7 +337,7 @@ TEST_F(HeaderTest, ExtensionSizesBelowThreeAreRefused) {
     Member overlapping;
     overlapping.extensions = {file_name("abc")};
     overlapping.padding = 3;
-    Header h = lay_out(overlapping);
+    LaidOutHeader h = lay_out(overlapping);
     ASSERT_EQ(h.bytes.size(), 35u);
     h.bytes[30] = 2;
     uint16_t crc = 0xFFFF;
@@ -510,7 +434,7 @@ TEST_F(HeaderTest, LastOccurrenceWins) {
     // With two CRC extensions the last is checked; the first is ordinary header content.
     Member twice;
     twice.extensions = {{0x00, "\x12\x34"}, file_name("f"), crc_extension()};
-    Header h = sealed(twice);
+    LaidOutHeader h = sealed(twice);
     EXPECT_EQ(read_one(h.bytes), HEADER_READY);
     EXPECT_EQ(state.header_crc_field, state.header + h.crc_at);
     h.bytes[HEADER_FIXED_SIZE + 1]++; // the first CRC extension's value
