@@ -1,9 +1,9 @@
 #include "decode_fixture.h"
 #include "abort_guard.h"
 #include "archive/crc16.h"
-#include "archive/header.h"
 #include "extract/sink.h"
 #include "resource.h"
+#include "tests/support/lzh_header.h"
 
 #include <commctrl.h>
 #include <sys/stat.h>
@@ -99,14 +99,11 @@ std::vector<uint8_t> DecodeTest::output() {
 }
 
 void DecodeTest::set_header(char method_letter, uint32_t compressed_size, uint32_t original_size) {
-    header.assign(HEADER_FIXED_SIZE, 0);
-    memcpy(header.data() + HEADER_METHOD, "-lh?-", 5);
-    header[HEADER_METHOD_LETTER] = (uint8_t)method_letter;
-    for (int i = 0; i < 4; i++) {
-        header[HEADER_COMPRESSED_SIZE + i] = (uint8_t)(compressed_size >> (8 * i));
-        header[HEADER_ORIGINAL_SIZE + i] = (uint8_t)(original_size >> (8 * i));
-    }
-    header[HEADER_LEVEL] = 2;
+    HeaderFields f;
+    f.method = std::string("-lh") + method_letter + "-";
+    f.compressed_size = compressed_size;
+    f.original_size = original_size;
+    header = sealed(f).bytes;
     state.header = header.data();
 }
 

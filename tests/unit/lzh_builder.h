@@ -1,7 +1,7 @@
 // Builds level-2 LZH archives field by field for tests.
 #pragma once
 
-#include "tests/support/crc16.h"
+#include "tests/support/lzh_header.h"
 
 #include <stdint.h>
 #include <string>
