@@ -10,7 +10,7 @@
 //   craft_archive sfx STUB ARCHIVE OUT [title=T] [message=M] [command=C] [flags=N]
 //       STUB "-" is a 2048-byte image holding "MZ" only; the configuration block goes to
 //       offset 512, the archive after the stub. Texts are UTF-8, stored in code page 932.
-#include "tests/support/crc16.h"
+#include "tests/support/lzh_header.h"
 
 #include <iconv.h>
 #include <stdint.h>
@@ -26,16 +26,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-void put16(Bytes &out, uint32_t value) {
-    out.push_back((uint8_t)value);
-    out.push_back((uint8_t)(value >> 8));
-}
-
-void put32(Bytes &out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
 
 std::string unescape(const std::string &text) {
     std::string out;
@@ -61,46 +51,25 @@ std::string to_cp932(const std::string &utf8) {
     return ok ? out : utf8;
 }
 
-// Extended header: type, data, and room for the next one's size.
-void extended(Bytes &out, uint8_t type, const std::string &data) {
-    put16(out, (uint32_t)data.size() + 3);
-    out.push_back(type);
-    out.insert(out.end(), data.begin(), data.end());
-}
-
 // The header of a stored member (or a directory) of `size` bytes whose CRC is `data_crc`.
 Bytes header_of(const std::string &path, uint32_t size, uint16_t data_crc, uint8_t attribute) {
-    bool directory = attribute & 0x10;
     size_t cut = path.rfind('/');
     std::string dir = cut == std::string::npos ? "" : path.substr(0, cut + 1);
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
     for (char &c : dir)
         if (c == '/')
             c = (char)0xFF;
-    Bytes header;
-    put16(header, 0); // size, filled in below
-    for (char c : std::string(directory ? "-lhd-" : "-lh0-"))
-        header.push_back((uint8_t)c);
-    put32(header, size);
-    put32(header, size);
-    put32(header, 0x5F000000); // 2020-07-15
-    header.push_back(attribute);
-    header.push_back(2);
-    put16(header, data_crc);
-    header.push_back('M');
-    size_t crc_at = header.size() + 3;
-    extended(header, 0x00, std::string(2, '\0'));
+    HeaderFields f;
+    f.method = attribute & 0x10 ? "-lhd-" : "-lh0-";
+    f.compressed_size = f.original_size = size;
+    f.time_stamp = 0x5F000000; // 2020-07-15
+    f.attribute = attribute;
+    f.data_crc = data_crc;
     if (!name.empty())
-        extended(header, 0x01, name);
+        f.extensions.push_back(file_name(name));
     if (!dir.empty())
-        extended(header, 0x02, dir);
-    put16(header, 0);
-    header[0] = (uint8_t)header.size();
-    header[1] = (uint8_t)(header.size() >> 8);
-    uint16_t crc = bitwise_crc16(header);
-    header[crc_at] = (uint8_t)crc;
-    header[crc_at + 1] = (uint8_t)(crc >> 8);
-    return header;
+        f.extensions.push_back(dir_name(dir));
+    return sealed(f).bytes;
 }
 
 Bytes member(const std::string &path, const std::string &content, uint8_t attribute) {
@@ -184,12 +153,12 @@ int make_self_extractor(int argc, char **argv) {
             total = strtoull(value.c_str(), nullptr, 0);
     }
     Bytes numbers;
-    put32(numbers, offset);
+    put_u32(numbers, offset);
     memcpy(image.data() + block, numbers.data(), 4);
     numbers.clear();
-    put32(numbers, flags);
-    put32(numbers, (uint32_t)total);
-    put32(numbers, (uint32_t)(total >> 32));
+    put_u32(numbers, flags);
+    put_u32(numbers, (uint32_t)total);
+    put_u32(numbers, (uint32_t)(total >> 32));
     memcpy(image.data() + block + 693, numbers.data(), 12);
     image.insert(image.end(), archive.begin(), archive.end());
     write_file(argv[4], image);
