@@ -75,7 +75,8 @@ inline LaidOutHeader lay_out(const HeaderFields &f) {
     LaidOutHeader h;
     std::vector<uint8_t> &b = h.bytes;
     put_u16(b, 0); // header size, set at the end
-    b.insert(b.end(), f.method.begin(), f.method.begin() + 5);
+    for (size_t i = 0; i < 5; i++)
+        b.push_back((uint8_t)f.method[i]);
     put_u32(b, f.compressed_size);
     put_u32(b, f.original_size);
     put_u32(b, f.time_stamp);
