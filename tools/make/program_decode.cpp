@@ -1,18 +1,12 @@
-// The program's own expansion on Windows: its code runs here on the real system, reading
-// the archive and writing the scratch file through handles opened for it. A failure that
-// the program would show in a message box is kept from the screen: no window may be made
-// on this thread while it runs, and the text it prepared for the box is reported instead.
 #include "program_decode.h"
 #include "cp932.h"
-#include "wide.h"
+#include "program_host.h"
 
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "decode/expand.h"
-#include "extract/driver.h"
 #include "process/state.h"
 
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -25,15 +19,9 @@ void put32(uint8_t *p, uint32_t value) {
         p[i] = uint8_t(value >> 8 * i);
 }
 
-LRESULT CALLBACK no_windows(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_CREATEWND)
-        return 1; // refused: the message box returns at once
-    return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
-// The text of the message the program prepared, without the quoted file name in front.
-std::string prepared_failure() {
-    std::string text = state.text_buffer;
+// The program's failure message, without the quoted file name in front.
+std::string program_failure() {
+    std::string text = program_host_message();
     size_t quote = text.size() > 1 && text[0] == '"' ? text.find("\" ", 1) : std::string::npos;
     if (quote != std::string::npos)
         text = text.substr(quote + 2);
@@ -50,12 +38,12 @@ std::string program_expand(const std::string &archive, const Member &member,
     static bool table_ready = false;
     if (!table_ready) {
         crc16_build_table(CRC16_POLY);
-        state.instance = GetModuleHandleW(nullptr); // the string table is linked in
+        program_host_start();
         table_ready = true;
     }
+    program_host_prepare(archive, into);
     lstrcpynA(state.own_path, "S:\\", PATH_SIZE);
     lstrcpynA(state.output_path, "T:\\", OUTPUT_PATH_SIZE);
-    state.text_buffer[0] = 0;
 
     uint8_t header[HEADER_FIXED_SIZE] = {};
     header[HEADER_SIZE] = HEADER_FIXED_SIZE;
@@ -67,14 +55,10 @@ std::string program_expand(const std::string &archive, const Member &member,
     header[HEADER_DATA_CRC + 1] = uint8_t(member.data_crc >> 8);
     state.header = header;
 
-    constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     std::string failure;
-    state.archive_handle = CreateFileW(wide(archive).c_str(), GENERIC_READ, SHARE_ALL, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    state.archive_handle = program_host_open_archive(archive);
     LONG high = LONG(member.data_offset >> 32);
-    state.output_handle =
-        CreateFileW(into.empty() ? L"NUL" : wide(into).c_str(), GENERIC_WRITE, SHARE_ALL, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    state.output_handle = program_host_open_output(into);
     if (state.archive_handle == INVALID_HANDLE_VALUE ||
         state.output_handle == INVALID_HANDLE_VALUE ||
         SetFilePointer(state.archive_handle, LONG(member.data_offset & 0xFFFFFFFF), &high,
@@ -84,12 +68,9 @@ std::string program_expand(const std::string &archive, const Member &member,
         state.failed = 0;
         state.bytes_done = 0;
         state.cancel_requested = 0;
-        HHOOK hook = SetWindowsHookExW(WH_CBT, no_windows, nullptr, GetCurrentThreadId());
-        expand_guarded();
-        if (hook)
-            UnhookWindowsHookEx(hook);
+        program_host_run();
         if (state.failed)
-            failure = prepared_failure();
+            failure = program_failure();
         else if (state.crc != member.data_crc)
             failure = crc_failure(member.data_crc, state.crc);
         else if (!member_intact(member.data_crc))
