@@ -27,6 +27,8 @@ class OutputFile {
 
   private:
     [[noreturn]] void fail();
+    void buffer_stream();    // gives file_ a large buffer
+    void remove_temporary(); // if it has not been renamed; each system has its own
 
     std::string path_;
     std::string temporary_;

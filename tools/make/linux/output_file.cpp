@@ -58,38 +58,14 @@ OutputFile::OutputFile(const std::string &path) : path_(path) {
         close(fd);
         fail();
     }
-    static char buffer[1 << 20];
-    setvbuf(file_, buffer, _IOFBF, sizeof buffer);
+    buffer_stream();
 }
 
-OutputFile::~OutputFile() {
-    if (file_)
-        fclose(file_);
+void OutputFile::remove_temporary() {
     if (pending_name[0]) {
         unlink(pending_name);
         pending_name[0] = '\0';
     }
-}
-
-void OutputFile::fail() {
-    throw MakeError("\"" + path_ + "\": cannot be written: " + strerror(errno));
-}
-
-void OutputFile::write(const void *data, size_t size) {
-    if (fwrite(data, 1, size, file_) != size)
-        fail();
-}
-
-uint64_t OutputFile::position() {
-    off_t at = ftello(file_);
-    if (at < 0)
-        fail();
-    return (uint64_t)at;
-}
-
-void OutputFile::seek(uint64_t offset) {
-    if (fseeko(file_, (off_t)offset, SEEK_SET) != 0)
-        fail();
 }
 
 void OutputFile::truncate_here() {

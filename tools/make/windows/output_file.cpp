@@ -8,8 +8,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 
 namespace {
@@ -62,38 +60,14 @@ OutputFile::OutputFile(const std::string &path) : path_(path) {
             CloseHandle(handle);
         fail();
     }
-    static char buffer[1 << 20];
-    setvbuf(file_, buffer, _IOFBF, sizeof buffer);
+    buffer_stream();
 }
 
-OutputFile::~OutputFile() {
-    if (file_)
-        fclose(file_);
+void OutputFile::remove_temporary() {
     std::lock_guard hold(pending_lock);
     if (!pending_name.empty())
         DeleteFileW(pending_name.c_str());
     pending_name.clear();
-}
-
-void OutputFile::fail() {
-    throw MakeError("\"" + path_ + "\": cannot be written: " + strerror(errno));
-}
-
-void OutputFile::write(const void *data, size_t size) {
-    if (fwrite(data, 1, size, file_) != size)
-        fail();
-}
-
-uint64_t OutputFile::position() {
-    int64_t at = ftello64(file_);
-    if (at < 0)
-        fail();
-    return (uint64_t)at;
-}
-
-void OutputFile::seek(uint64_t offset) {
-    if (fseeko64(file_, (int64_t)offset, SEEK_SET) != 0)
-        fail();
 }
 
 void OutputFile::truncate_here() {
