@@ -99,26 +99,6 @@ ScratchFile::ScratchFile() {
     path_ = "/proc/self/fd/" + std::to_string(fd_);
 }
 
-ScratchFile::~ScratchFile() {
-    close(fd_);
-}
-
-std::string ScratchFile::path() const {
-    return path_;
-}
-
-void ScratchFile::write(const uint8_t *bytes, size_t size) {
-    while (size > 0) {
-        ssize_t done = ::write(fd_, bytes, size);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            throw MakeError("a temporary file cannot be written: " + std::string(strerror(errno)));
-        bytes += done;
-        size -= (size_t)done;
-    }
-}
-
 bool error_is_console() {
     return isatty(STDERR_FILENO);
 }

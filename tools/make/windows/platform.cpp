@@ -127,24 +127,6 @@ ScratchFile::ScratchFile() {
         throw MakeError("a temporary file cannot be made: " + std::string(strerror(errno)));
 }
 
-ScratchFile::~ScratchFile() {
-    close(fd_);
-}
-
-std::string ScratchFile::path() const {
-    return path_;
-}
-
-void ScratchFile::write(const uint8_t *bytes, size_t size) {
-    while (size > 0) {
-        int done = ::_write(fd_, bytes, size > (1u << 30) ? (1u << 30) : (unsigned)size);
-        if (done <= 0)
-            throw MakeError("a temporary file cannot be written: " + std::string(strerror(errno)));
-        bytes += done;
-        size -= (size_t)done;
-    }
-}
-
 bool error_is_console() {
     DWORD mode;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
