@@ -24,6 +24,7 @@
 //         +--------------------------------+
 #include "layout.h"
 #include "pe_checksum.h"
+#include "pe_offsets.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,7 +38,6 @@ namespace {
 constexpr uint32_t DOS_PROGRAM_OFFSET = 0x4D0;
 constexpr uint32_t PE_HEADER_OFFSET = 0x510;
 constexpr uint32_t DOS_HEADER_SIZE = 0x40;
-constexpr uint32_t DOS_PE_OFFSET = 0x3C;
 constexpr uint32_t DOS_MARKER = 0x24;
 constexpr char MARKER[] = "Kolvane95 ";
 
@@ -76,36 +76,6 @@ constexpr uint8_t DOS_CODE[] = {
 constexpr uint32_t DOS_MESSAGE_LENGTH = sizeof DOS_MESSAGE - 1;
 static_assert(DOS_JUMP[1] == DOS_MESSAGE_LENGTH);
 static_assert(sizeof DOS_JUMP + DOS_MESSAGE_LENGTH + sizeof DOS_CODE == 58);
-
-// Offsets from the PE signature: "PE\0\0", the file header, then the optional header.
-constexpr uint32_t PE_MACHINE = 4;
-constexpr uint32_t PE_SECTION_COUNT = 6;
-constexpr uint32_t PE_SYMBOL_TABLE = 12;
-constexpr uint32_t PE_OPTIONAL_SIZE = 20;
-constexpr uint32_t PE_OPTIONAL = 24;
-// Offsets in the 32-bit optional header.
-constexpr uint32_t OPT_MAGIC = 0;
-constexpr uint32_t OPT_FILE_ALIGNMENT = 36;
-constexpr uint32_t OPT_SIZE_OF_HEADERS = 60;
-constexpr uint32_t OPT_CHECKSUM = 64;
-constexpr uint32_t OPT_DIRECTORY_COUNT = 92;
-constexpr uint32_t OPT_DIRECTORIES = 96;
-constexpr uint32_t DIRECTORY_SIZE = 8;
-constexpr uint32_t DIR_CERTIFICATES = 4; // its address is a file offset, not an RVA
-constexpr uint32_t DIR_DEBUG = 6;
-// Offsets in a section table entry.
-constexpr uint32_t SECTION_ENTRY_SIZE = 40;
-constexpr uint32_t SEC_VIRTUAL_ADDRESS = 12;
-constexpr uint32_t SEC_RAW_SIZE = 16;
-constexpr uint32_t SEC_RAW_POINTER = 20;
-constexpr uint32_t SEC_RELOCATIONS = 24;
-constexpr uint32_t SEC_LINE_NUMBERS = 28;
-// Offsets in a debug directory entry.
-constexpr uint32_t DEBUG_ENTRY_SIZE = 28;
-constexpr uint32_t DEBUG_RAW_POINTER = 24;
-
-constexpr uint16_t MACHINE_I386 = 0x014C;
-constexpr uint16_t PE32_MAGIC = 0x010B;
 
 using Bytes = std::vector<uint8_t>;
 

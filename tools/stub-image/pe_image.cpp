@@ -9,25 +9,13 @@
 //   entries: name or ordinal, and an offset from the tree's start with bit 31 set when it
 //   leads to a further directory. The leaf is a data entry: the data's RVA and size.
 #include "pe_image.h"
+#include "pe_offsets.h"
 
 #include <optional>
 
 namespace {
 
-constexpr size_t DOS_PE_OFFSET = 0x3C;
-constexpr size_t PE_SECTION_COUNT = 6;
-constexpr size_t PE_OPTIONAL_SIZE = 20;
-constexpr size_t PE_OPTIONAL = 24;
-constexpr size_t OPT_CHECKSUM = 64;
-constexpr size_t OPT_DIRECTORY_COUNT = 92;
-constexpr size_t OPT_DIRECTORIES = 96;
-constexpr size_t DIR_RESOURCES = 2;
-constexpr size_t SECTION_ENTRY_SIZE = 40;
-constexpr size_t SEC_VIRTUAL_ADDRESS = 12;
-constexpr size_t SEC_RAW_SIZE = 16;
-constexpr size_t SEC_RAW_POINTER = 20;
 constexpr uint32_t SUBDIRECTORY = 0x80000000u;
-constexpr uint16_t PE32_MAGIC = 0x010B;
 
 std::optional<uint32_t> get(const Bytes &b, size_t at, int width) {
     if (at > b.size() || b.size() - at < (size_t)width)
@@ -47,10 +35,11 @@ std::optional<Headers> pe_headers(const Bytes &image) {
     if (image.size() < 2 || image[0] != 'M' || image[1] != 'Z' || !pe ||
         get(image, *pe, 4) != 0x00004550u) // "PE\0\0"
         return std::nullopt;
-    auto count = get(image, *pe + PE_SECTION_COUNT, 2);
-    auto optional_size = get(image, *pe + PE_OPTIONAL_SIZE, 2);
+    size_t signature = *pe;
+    auto count = get(image, signature + PE_SECTION_COUNT, 2);
+    auto optional_size = get(image, signature + PE_OPTIONAL_SIZE, 2);
     Headers h;
-    h.optional = *pe + PE_OPTIONAL;
+    h.optional = signature + PE_OPTIONAL;
     if (!count || !optional_size || get(image, h.optional, 2) != PE32_MAGIC ||
         *optional_size < OPT_DIRECTORIES)
         return std::nullopt;
