@@ -44,49 +44,10 @@ if [ ! -f "$lib" ]; then
     exit 0
 fi
 
-# The Wine part runs in a subshell: the harness ends its shell when Wine cannot run.
-(
-    export KOLVANE_ALLOW_NO_WINE=1
-    # shellcheck source=../tests/wine/lib.sh
-    source "$lib"
-    wine_setup
-    # Where %TEMP% of the prefix lies, and the demo's folder below it from an earlier run.
-    temp=$(WINEDEBUG=-all wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
-    target=$(winepath -u "$temp\\Kolvane Demo" 2>/dev/null)
-    [ -n "$target" ] && rm -rf "$target"
-
-    wine_start "$exe"
-    notice=$(wait_window "^$title\$" 300) || exit 1
-    echo "notice shown: $(screenshot demo-1-notice)"
-    focus_window "$notice"
-    press alt+y
-    main=
-    for _ in $(seq 120); do
-        main=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null |
-            grep -vx "$notice" | head -1)
-        [ -n "$main" ] && break
-        sleep 1
-    done
-    [ -n "$main" ] || { echo "the main dialog did not appear (log: $WINE_LOG)" >&2; exit 1; }
-    sleep 1
-    echo "main dialog: $(screenshot demo-2-main-dialog)"
-    focus_window "$main"
-    press Return
-    code=0
-    wine_wait_exit 300 || code=$?
-    echo "the self-extractor ended with exit code $code (1 after an extraction)"
-    echo "extracted into $temp\\Kolvane Demo ($target):"
-    (cd "$target" 2>/dev/null && find . -mindepth 1 | LC_ALL=C sort | sed 's|^\./|  |') ||
-        { echo "  nothing was extracted" >&2; exit 1; }
-    if diff -r "$demo/folder" "$target" >/dev/null; then
-        echo "every file is byte for byte the file it was made from"
-    else
-        echo "the extracted files differ from $demo/folder" >&2
-        exit 1
-    fi
-    echo "screenshots: $WINE_RUN_DIR/screenshots/demo-*.png"
-)
-status=$?
+# The Wine part is a script of its own: run as root, the Wine harness starts that script over
+# as an unprivileged user, which must not redo the build above.
+status=0
+bash "$root/scripts/demo-run.sh" "$exe" "$title" "$demo/folder" || status=$?
 if [ "$status" != 0 ]; then
     banner "WINE DID NOT RUN THE DEMO (status $status): the self-extractor was built," \
         "$exe, but not run. See the messages above."
