@@ -16,6 +16,28 @@ namespace {
 
 constexpr uint32_t STORED_BLOCK = WINDOW_CAPACITY;
 
+// Matches that reach back before a member's first byte copy spaces, so every member starts
+// on a window of spaces. Filling the whole window costs more than decoding a small member,
+// so only what earlier members wrote is filled again: state.window_spaces counts the bytes
+// at the window's end known to hold spaces (every byte from WINDOW_CAPACITY - window_spaces
+// on; a zeroed state knows of none, and the first member fills it all). Whatever writes
+// into the window first lowers the count below the furthest byte it may write, so that the
+// count holds even when a member is abandoned half-way:
+//   - an expanded member writes within its window_size bytes and, before it wraps, below
+//     size_to_produce + MAX_MATCH (the last match is copied whole after the count check).
+//     The fast loop's chunks that run past a match are put back before it returns;
+//   - a stored member reads blocks of up to STORED_BLOCK bytes into it.
+void will_write_window(uint32_t extent) {
+    uint32_t spaces = WINDOW_CAPACITY - extent;
+    if (spaces < state.window_spaces)
+        state.window_spaces = spaces;
+}
+
+void fill_window_with_spaces() {
+    memset(state.window, ' ', WINDOW_CAPACITY - state.window_spaces);
+    state.window_spaces = WINDOW_CAPACITY;
+}
+
 // Hands `count` bytes of the window to the sink and reports `done` bytes.
 void flush_window(uint32_t count, uint64_t done) {
     sink_write(state.window, count, state.output_handle);
@@ -65,8 +87,9 @@ void expand_member() {
     state.size_to_produce = read_u32(state.header + HEADER_ORIGINAL_SIZE);
     state.compressed_left = read_u32(state.header + HEADER_COMPRESSED_SIZE);
     state.crc = 0;
-    // Matches that reach back before the member's first byte copy spaces.
-    memset(state.window, ' ', state.window_size);
+    fill_window_with_spaces();
+    uint32_t size = state.size_to_produce;
+    will_write_window(size < state.window_size - MAX_MATCH ? size + MAX_MATCH : state.window_size);
     start_block_decoder(method_letter);
     state.produced_count = 0;
     state.window_pos = 0;
@@ -88,6 +111,7 @@ void expand_member() {
 void copy_stored_member(uint32_t size) {
     state.crc = 0;
     state.zero_bytes_taken = 0;
+    will_write_window(size < STORED_BLOCK ? size : STORED_BLOCK);
     while (size != 0) {
         uint32_t n = size < STORED_BLOCK ? size : STORED_BLOCK;
         DWORD delivered;

@@ -84,6 +84,7 @@ struct ExtractState {
 
     // member expansion
     uint8_t window[WINDOW_CAPACITY];
+    uint32_t window_spaces; // see decode/expand.cpp
     uint16_t window_bits;
     uint32_t window_size;
     uint32_t window_pos;

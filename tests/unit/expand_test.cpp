@@ -200,6 +200,28 @@ TEST_F(ExpandTest, EachMemberStartsWithAFreshWindow) {
     EXPECT_EQ(std::string(out.begin(), out.end()), "   ");
 }
 
+// Within one run, a later member's matches that reach before its start find spaces, not
+// what earlier members left: a last match copied whole past its member's size, a stored
+// member, a member that went round its window.
+TEST_F(ExpandTest, EarlierMembersLeaveOnlySpacesBehind) {
+    auto reach_back = [&](char method) { // "a", then 10 bytes from window offset 600
+        uint32_t window = 1u << window_bits_of(method);
+        std::vector<LzSymbol> symbols = {literal('a'), match(10, window - 600)};
+        std::vector<uint8_t> out = expand(method, encode(symbols, method < '6' ? 14 : 17), 11, 11);
+        return std::string(out.begin(), out.end());
+    };
+    std::vector<LzSymbol> first(500, literal('x'));
+    first.push_back(match(256, 0));
+    expand('7', encode(first, 17), 501, 501);
+    EXPECT_EQ(reach_back('7'), "a          ");
+    open_member(std::vector<uint8_t>(1000, 's'));
+    open_output();
+    EXPECT_TRUE(run_in_owner([] { copy_stored_member(1000); }));
+    EXPECT_EQ(reach_back('6'), "a          ");
+    expand('4', encode(std::vector<LzSymbol>(4200, literal('y')), 14), 4200, 4200);
+    EXPECT_EQ(reach_back('4'), "a          ");
+}
+
 // Cancel pressed while a window is decoded takes effect at the report after that window:
 // the output holds whole windows only, all of them fed to the CRC.
 TEST_F(ExpandTest, CancelLeavesWholeWindowsOnly) {
