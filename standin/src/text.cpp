@@ -8,39 +8,60 @@
 
 namespace standin {
 
-static std::string convert(const std::string &text, const char *to, const char *from, bool &ok) {
+namespace {
+
+// A conversion descriptor per direction and thread, opened on first use: opening one costs
+// more than converting a path, and every member's name is converted several times.
+struct Converter {
+    const char *to;
+    const char *from;
+    iconv_t cd = (iconv_t)-1;
+    Converter(const char *to, const char *from) : to(to), from(from) {}
+    ~Converter() {
+        if (cd != (iconv_t)-1)
+            iconv_close(cd);
+    }
+};
+
+thread_local Converter from_cp932("UTF-8", "CP932");
+thread_local Converter into_cp932("CP932", "UTF-8");
+
+std::string convert(const std::string &text, Converter &converter, bool &ok) {
     ok = true;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1) {
+    if (converter.cd == (iconv_t)-1)
+        converter.cd = iconv_open(converter.to, converter.from);
+    if (converter.cd == (iconv_t)-1) {
         ok = false;
         return "";
     }
+    iconv(converter.cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
     std::string out(text.size() * 4 + 16, '\0');
     char *in = const_cast<char *>(text.data());
     size_t in_left = text.size();
     char *dst = out.data();
     size_t out_left = out.size();
-    if (iconv(cd, &in, &in_left, &dst, &out_left) == (size_t)-1)
+    if (iconv(converter.cd, &in, &in_left, &dst, &out_left) == (size_t)-1)
         ok = false;
-    iconv_close(cd);
     out.resize(out.size() - out_left);
     return ok ? out : "";
 }
 
+} // namespace
+
 std::string to_utf8(const std::string &cp932) {
     bool ok;
-    return convert(cp932, "UTF-8", "CP932", ok);
+    return convert(cp932, from_cp932, ok);
 }
 
 bool converts_to_utf8(const std::string &cp932) {
     bool ok;
-    convert(cp932, "UTF-8", "CP932", ok);
+    convert(cp932, from_cp932, ok);
     return ok;
 }
 
 std::string to_cp932(const std::string &utf8) {
     bool ok;
-    return convert(utf8, "CP932", "UTF-8", ok);
+    return convert(utf8, into_cp932, ok);
 }
 
 } // namespace standin
