@@ -335,7 +335,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
         set_last_error(ERROR_NEGATIVE_SEEK);
         return INVALID_SET_FILE_POINTER;
     }
-    if (lseek(fd, target, SEEK_SET) < 0) {
+    bool query = method == FILE_CURRENT && move == 0; // the position asked for, no move
+    if (!query && lseek(fd, target, SEEK_SET) < 0) {
         set_error_from_errno();
         return INVALID_SET_FILE_POINTER;
     }
