@@ -32,19 +32,18 @@ bool climbs_out(const char *path) {
 
 // Why the member may not be written; "" when it may. build_output_path() writes the
 // output path exactly as the program's run will.
-std::string refusal_of(const Member &m) {
-    std::string shown = "member \"" + printable(m.path) + "\"";
+const char *refusal_of(const Member &m) {
     // One leading separator means the root of the destination's drive, which DIR stands
     // for; two would name a server.
     if (m.path[0] == '/' && m.path[1] == '/')
-        return shown + " has a server path";
+        return "has a server path";
     if (climbs_out(m.path))
-        return shown + " climbs out of the destination folder (\"..\")";
+        return "climbs out of the destination folder (\"..\")";
     if (!build_output_path())
-        return shown + " has a path too long to be written";
+        return "has a path too long to be written";
     if (!standin::converts_to_utf8(state.output_path + strlen(state.output_root)))
-        return shown + " has a name that is not code page 932 text (its bytes are shown as "
-                       "\\xNN) and cannot become a file name";
+        return "has a name that is not code page 932 text (its bytes are shown as \\xNN) and "
+               "cannot become a file name";
     return "";
 }
 
@@ -79,9 +78,11 @@ int check_members(const Input &input, bool test, Plan &plan) {
             notice_damaged = test && !notice_intact(input, m);
             return !notice_damaged;
         }
-        refusal = refusal_of(m);
-        if (!refusal.empty())
+        const char *why = refusal_of(m);
+        if (*why) {
+            refusal = "member \"" + printable(m.path) + "\" " + why;
             return false;
+        }
         if (m.directory()) {
             plan.directories++;
         } else {
