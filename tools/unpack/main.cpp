@@ -5,7 +5,12 @@
 #include "options.h"
 #include "unpack.h"
 
+#include <stdlib.h>
+
 int main(int argc, char **argv) {
+    // With TZ unset the C library looks at the zone file again at every local time
+    // conversion, two for each member; naming the same file reads it once.
+    setenv("TZ", ":/etc/localtime", 0);
     Options options;
     int done = parse_options(argc, argv, options);
     if (done >= 0)
