@@ -6,12 +6,6 @@
 #include "process/messages.h"
 #include "process/state.h"
 
-namespace {
-
-constexpr DWORD DRAIN_INTERVAL = 100;
-
-} // namespace
-
 void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     if (output != INVALID_HANDLE_VALUE) {
         DWORD written;
@@ -40,22 +34,26 @@ static void drain_message_queue(HWND window) {
     }
 }
 
-// A report that would leave the bar where it is sends nothing, and looks at the message
-// queue only when DRAIN_INTERVAL milliseconds have passed since the last look: under a
-// slow window system each call costs far more than decoding a window. A bar that moves is
-// always sent and drained, so the bar shows every percentage it did, and a Cancel pressed
-// meanwhile still aborts at the first report after the block in hand was written.
+// Under a slow window system each bar move and each look at the message queue costs far
+// more than decoding a window, so a report does both at most once per REPORT_INTERVAL
+// milliseconds: a bar that would move meanwhile waits for the next report that is due, and
+// a report that would leave it where it is sends nothing. The run's first report and the
+// one that reaches 100 are sent at once: the bar starts at once and shows the end.
+// Every report still turns a Cancel that a drain has seen into the abort, so a Cancel
+// lands at most one interval and one block after it was pressed.
 void report_progress(uint64_t done, uint64_t total) {
     uint64_t percent = total == 0 ? 0 : done * 100 / total;
     if (percent > 100)
         percent = 100;
     DWORD now = GetTickCount();
+    bool due = now - state.drained_at >= REPORT_INTERVAL;
     bool moves = percent + 1 != state.progress_shown;
-    if (moves) {
+    if (moves && (due || state.progress_shown == 0 || percent == 100)) {
         state.progress_shown = (uint8_t)(percent + 1);
         SendMessageA(state.owner_window, WM_COMMAND, PROGRESS_COMMAND, (LPARAM)percent);
+        due = true;
     }
-    if (moves || now - state.drained_at >= DRAIN_INTERVAL) {
+    if (due) {
         state.drained_at = now;
         drain_message_queue(state.owner_window);
     }

@@ -6,14 +6,16 @@
 #include <stdint.h>
 
 constexpr UINT PROGRESS_COMMAND = 1100;
+// Milliseconds between the reports that move the bar and look at the message queue.
+constexpr DWORD REPORT_INTERVAL = 100;
 
 // Writes a block to `output` (and feeds the CRC), or captures it as the notice text when
 // `output` is INVALID_HANDLE_VALUE. A failed or short write shows the write error and aborts.
 void sink_write(const uint8_t *block, uint32_t length, HANDLE output);
 
-// Sends the percentage to the owner window when it changed, drains the message queue when
-// the percentage changed or a tenth of a second has passed, and then aborts when Cancel
-// was pressed.
+// Sends the percentage to the owner window when it changed, and drains the message queue,
+// at most once per REPORT_INTERVAL (the first percentage and 100 at once); then aborts when
+// Cancel was pressed.
 void report_progress(uint64_t done, uint64_t total);
 
 // The configured total original size.

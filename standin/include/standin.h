@@ -49,8 +49,9 @@ int file_calls_made(FileCall call);
 void set_module_file_name(const std::string &windows_path);
 void set_version(DWORD version);
 // GetTickCount: the milliseconds of the host's monotonic clock, or, once set, a clock that
-// stands still at the value given (reset() lets it follow the host clock again).
-void set_tick_count(DWORD milliseconds);
+// starts at the value given and moves by `step` after each reading (0: it stands still);
+// reset() lets it follow the host clock again.
+void set_tick_count(DWORD milliseconds, DWORD step = 0);
 void set_environment(const std::string &name, const std::string &value);
 void clear_environment();
 void set_registry_value(const std::string &key, const std::string &name, const std::string &value);

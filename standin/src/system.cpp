@@ -16,7 +16,8 @@ std::string temp_path = "C:\\TEMP\\";
 std::map<std::string, std::string> environment;
 std::map<std::string, std::map<std::string, std::string>> registry;
 std::vector<standin::ShellExecuteRecord> executions;
-std::optional<DWORD> tick_count; // a clock that stands still, when set
+std::optional<DWORD> tick_count; // a clock of our own, when set
+DWORD tick_step;                 // how far it moves at each reading
 StandinInstance *const the_instance = reinterpret_cast<StandinInstance *>(0x400000);
 
 std::string lower(std::string s) {
@@ -69,8 +70,9 @@ std::vector<ShellExecuteRecord> &shell_executions() {
     return executions;
 }
 
-void set_tick_count(DWORD milliseconds) {
+void set_tick_count(DWORD milliseconds, DWORD step) {
     tick_count = milliseconds;
+    tick_step = step;
 }
 
 void reset_system() {
@@ -151,8 +153,11 @@ DWORD GetVersion() {
     return version;
 }
 DWORD GetTickCount() {
-    if (tick_count)
-        return *tick_count;
+    if (tick_count) {
+        DWORD now = *tick_count;
+        *tick_count += tick_step;
+        return now;
+    }
     auto since = std::chrono::steady_clock::now().time_since_epoch();
     return (DWORD)std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
 }

@@ -1,4 +1,5 @@
 #include "fixture.h"
+#include "extract/sink.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +10,8 @@
 void ProgramTest::SetUp() {
     memset(&state, 0, sizeof state);
     standin::reset();
-    standin::set_tick_count(0); // reports drain by the clock only where a test moves it
+    standin::set_tick_count(0,
+                            REPORT_INTERVAL); // every report is due unless a test stops the clock
     char name[] = "/tmp/kolvane-test-XXXXXX";
     ASSERT_NE(mkdtemp(name), nullptr);
     scratch = name;
