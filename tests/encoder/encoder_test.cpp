@@ -132,14 +132,19 @@ TEST(Blocks, ChangingStatisticsGetTheirOwnBlocks) {
     EXPECT_LE(whole.size(), pa.size() + pb.size() + pc.size() + 160);
 }
 
-// Neither the way the data arrives nor the second thread changes a byte of the output.
-TEST(Stream, PiecewiseReadsAndOneThreadGiveTheSameBytesAndTheCrc) {
-    const std::vector<uint8_t> data = concat({text_like(700000, 31), random_bytes(50000, 32)});
+// Neither the way the data arrives nor the number of threads compressing its segments (of
+// 2 MiB; three here, the last one short) changes a byte of the output.
+TEST(Stream, PiecewiseReadsAndAnyThreadCountGiveTheSameBytesAndTheCrc) {
+    const std::vector<uint8_t> data =
+        concat({text_like(2500000, 31), random_bytes(50000, 32), record_like(2000000, 33)});
     std::vector<uint8_t> whole;
     ASSERT_TRUE(lzh_encode('6', data.data(), data.size(), whole));
+    const DecodeReport rep = reference_decode('6', whole, data.size());
+    ASSERT_TRUE(rep.ok) << rep.error;
+    EXPECT_TRUE(rep.data == data);
 
-    for (bool pipelined : {true, false}) {
-        SCOPED_TRACE(pipelined);
+    for (unsigned threads : {1u, 2u, 3u}) {
+        SCOPED_TRACE(threads);
         size_t taken = 0;
         uint32_t step = 1;
         std::vector<uint8_t> streamed;
@@ -156,12 +161,51 @@ TEST(Stream, PiecewiseReadsAndOneThreadGiveTheSameBytesAndTheCrc) {
                 streamed.insert(streamed.end(), p, p + n);
                 return true;
             },
-            pipelined);
+            threads);
         EXPECT_TRUE(res.ok);
-        EXPECT_EQ(streamed, whole);
+        EXPECT_TRUE(streamed == whole);
         EXPECT_EQ(res.original_size, data.size());
         EXPECT_EQ(res.compressed_size, streamed.size());
         EXPECT_EQ(res.crc, bitwise_crc16(data.data(), data.size()));
+    }
+}
+
+// A segment sees the window before it: a repeat just across the first segment edge costs
+// few bytes, as anywhere else, whether the segments are compressed one after another or at
+// once.
+TEST(Stream, MatchesReachBackAcrossSegments) {
+    const size_t segment = size_t(1) << 21;
+    const std::vector<uint8_t> part = random_bytes(20000, 61);
+    const std::vector<uint8_t> head = random_bytes(segment - 21000, 62);
+    const std::vector<uint8_t> gap = random_bytes(1000, 63);
+    const std::vector<uint8_t> repeated = concat({head, part, gap, part});
+    const std::vector<uint8_t> unrelated = concat({head, part, gap, random_bytes(20000, 64)});
+    for (unsigned threads : {1u, 2u}) {
+        size_t sizes[2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const std::vector<uint8_t> &data = k == 0 ? repeated : unrelated;
+            std::vector<uint8_t> packed;
+            size_t taken = 0;
+            const LzhEncodeResult res = lzh_encode_stream(
+                '7',
+                [&](uint8_t *buf, size_t cap, size_t &got) {
+                    got = std::min(cap, data.size() - taken);
+                    std::copy_n(data.data() + taken, got, buf);
+                    taken += got;
+                    return true;
+                },
+                [&](const uint8_t *p, size_t n) {
+                    packed.insert(packed.end(), p, p + n);
+                    return true;
+                },
+                threads);
+            ASSERT_TRUE(res.ok);
+            const DecodeReport rep = reference_decode('7', packed, data.size());
+            ASSERT_TRUE(rep.ok) << rep.error;
+            EXPECT_TRUE(rep.data == data);
+            sizes[k] = packed.size();
+        }
+        EXPECT_LT(sizes[0] + part.size() * 9 / 10, sizes[1]) << threads;
     }
 }
 
@@ -187,7 +231,7 @@ TEST(Stream, EarlierRunsOnTheThreadLeaveNoTrace) {
         written += n;
         return written < 1000;
     };
-    ASSERT_FALSE(lzh_encode_stream('7', read, stop_midway, false).ok);
+    ASSERT_FALSE(lzh_encode_stream('7', read, stop_midway).ok);
     ASSERT_TRUE(lzh_encode('7', data.data(), data.size(), again));
     EXPECT_EQ(again, fresh);
 }
@@ -199,26 +243,33 @@ TEST(Stream, FailuresAreReported) {
     EXPECT_FALSE(lzh_encode('8', data.data(), data.size(), out));
     EXPECT_TRUE(out.empty());
 
-    size_t taken = 0;
-    const LzhReadFn failing_read = [&](uint8_t *buf, size_t cap, size_t &got) {
-        if (taken > 100000)
-            return false;
-        got = std::min(cap, data.size() - taken);
-        std::copy_n(data.data() + taken, got, buf);
-        taken += got;
-        return true;
-    };
-    const LzhWriteFn sink = [](const uint8_t *, size_t) { return true; };
-    EXPECT_FALSE(lzh_encode_stream('5', failing_read, sink).ok);
+    // Read failures in the first segment and in a later one, and a refused write, on the
+    // calling thread alone and with workers.
+    const std::vector<uint8_t> long_data = text_like(6000000, 42);
+    for (unsigned threads : {1u, 3u})
+        for (size_t fail_at : {size_t(100000), size_t(5) << 20}) {
+            size_t taken = 0;
+            const LzhReadFn failing_read = [&](uint8_t *buf, size_t cap, size_t &got) {
+                if (taken > fail_at)
+                    return false;
+                got = std::min(cap, long_data.size() - taken);
+                std::copy_n(long_data.data() + taken, got, buf);
+                taken += got;
+                return true;
+            };
+            const LzhWriteFn sink = [](const uint8_t *, size_t) { return true; };
+            EXPECT_FALSE(lzh_encode_stream('5', failing_read, sink, threads).ok);
 
-    taken = 0;
-    const LzhReadFn read = [&](uint8_t *buf, size_t cap, size_t &got) {
-        got = std::min(cap, data.size() - taken);
-        std::copy_n(data.data() + taken, got, buf);
-        taken += got;
-        return true;
-    };
-    EXPECT_FALSE(lzh_encode_stream('5', read, [](const uint8_t *, size_t) { return false; }).ok);
+            taken = 0;
+            const LzhReadFn read = [&](uint8_t *buf, size_t cap, size_t &got) {
+                got = std::min(cap, data.size() - taken);
+                std::copy_n(data.data() + taken, got, buf);
+                taken += got;
+                return true;
+            };
+            const LzhWriteFn refuse = [](const uint8_t *, size_t) { return false; };
+            EXPECT_FALSE(lzh_encode_stream('5', read, refuse, threads).ok);
+        }
 }
 
 TEST(Crc, KnownValues) {

@@ -579,6 +579,20 @@ test_determinism() {
         expect_rc "from the self-extractor itself" 0
         check "same bytes from the self-extractor itself" cmp "$work/a.exe" "$work/d.exe"
     done
+    # A file of several segments, which the writer has compressed by threads at once: the
+    # same bytes from run to run, and lhasa expands them.
+    mkdir "$work/large"
+    for _ in 1 2 3; do
+        text_of_size 3000000 /dev/stdout
+        head -c 1000000 /bin/bash
+    done >"$work/large/large.bin"
+    for out in e f; do
+        run -q -o "$work/$out.exe" --stub "$(stubs | head -1)" "$work/large"
+        expect_rc "large file" 0
+    done
+    check "same bytes for the large file" cmp "$work/e.exe" "$work/f.exe"
+    archive_of "$work/e.exe" "$work/e.lzh"
+    check "large file: lhasa t" lhasa t "$work/e.lzh"
 }
 
 # The stub's manifest, then a self-extractor for each --elevation: its manifest stays

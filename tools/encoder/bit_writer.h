@@ -24,6 +24,9 @@ inline void put_bits(BitWriter &w, uint32_t value, int n) {
     }
 }
 
+// Appends every bit that more holds (its bytes, then its pending bits).
+void append_bits(BitWriter &w, const BitWriter &more);
+
 // Pads the last partial byte with zero bits.
 void flush_bits(BitWriter &w);
 

@@ -9,6 +9,7 @@
 #include "match_finder.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,8 @@ constexpr size_t kPadding = 16; // readable bytes past the data (8-byte compares
 constexpr int32_t kPrefetchAhead = 4;
 constexpr size_t kSplitUnit = 4096;           // block boundaries fall on multiples of this
 constexpr size_t kReadStep = size_t(1) << 16; // largest single read request
+constexpr size_t kSegment = size_t(1) << 21;  // input bytes compressed apart from the rest
+constexpr int32_t kMaxWindow = int32_t(1) << 16;
 // Match finder effort, tuned on a mixed corpus of text and executables: depth 16 / nice 48
 // gains about 0.2 % in size for a tenth more time, depth 8 / nice 32 loses about 0.6 % and
 // saves little, and inserting every position inside long matches gains 0.5 % for 6 % more.
@@ -35,35 +38,34 @@ constexpr int kNiceLength = 40;
 constexpr int kSearchDepth = 12;
 constexpr int32_t kTailInserts = 8;
 
-// The work is a two-stage pipeline over chunks of the input: while one thread finds the
-// matches of chunk k + 1, the calling thread parses, splits and writes chunk k. Only the
-// match finder thread touches mf and the cache it fills; only the calling thread touches
-// the parse state and the output; both merely read buf, which changes (refill) only while no
-// match finder thread runs.
+// The input is compressed in segments of kSegment bytes, each on its own by one thread, and
+// their bit streams are joined in order. A segment starts with a fresh match finder primed
+// with the window of input before it, so its matches reach back exactly as far as if the
+// stream had never been cut; its parse and blocks start afresh (as they do at every chunk).
+// Where the segments begin depends on the input alone, so the output is the same however
+// many threads compress them and in whatever order they finish.
 //
-// buf holds, in order: history (at least one window before `scan`), the chunk whose matches
-// wait to be parsed, the chunk being scanned from `scan` on, the bytes read ahead of it
-// (matches may extend into them but never start there) and kPadding zero bytes. fill is the
-// end of the data read so far.
-struct Encoder {
-    MethodParams params;
-    int32_t window = 0;
+// buf holds the window before the segment ([0, start)), the segment ([start, end)) and
+// kPadding zero bytes; out receives its compressed bits.
+struct Segment {
     std::unique_ptr<uint8_t[]> buf;
-    size_t buf_size = 0;
-    int32_t scan = 0;
-    int32_t fill = 0;
-    bool at_end = false;
+    int32_t start = 0;
+    int32_t end = 0;
+    BitWriter out;
+    bool done = false; // compressed, and not yet written (guarded by the pool's lock)
+};
+
+// A thread's working memory for compressing segments.
+struct Encoder {
     MatchFinder mf;
-    MatchCache caches[2];
+    MatchCache cache;
     ParseWork work;
     std::vector<uint32_t> items;
     std::vector<uint32_t> block_items;
     std::vector<size_t> ends;
     CostModel model;
     BlockPlan plan;
-    BitWriter out;
-    uint16_t crc = 0;
-    uint64_t original_size = 0;
+    Segment segment; // the one segment of a run on the calling thread alone
 };
 
 // Finished runs leave their Encoders for the next ones: a builder packing many files would
@@ -101,80 +103,28 @@ struct EncoderLease {
     EncoderLease &operator=(const EncoderLease &) = delete;
 };
 
-// Sets e up for a run with params, keeping the buffers it has when they fit.
-void start_run(Encoder &e, const MethodParams &params) {
-    e.params = params;
-    e.window = int32_t(1) << params.window_bits;
-    // Neither buffer is cleared: pages that small inputs never reach are never touched.
-    const size_t buf_size = 2 * size_t(e.window) + 2 * kChunk + kMaxMatch + kReadStep + kPadding;
-    if (e.buf_size != buf_size) {
-        e.buf.reset(new uint8_t[buf_size]);
-        e.buf_size = buf_size;
-    }
-    for (MatchCache &c : e.caches)
-        if (!c.matches)
-            c.matches.reset(new Match[kMatchCacheLimit + kMaxMatch]);
-    init_match_finder(e.mf, params.window_bits);
-    e.scan = e.fill = 0;
-    e.at_end = false;
-    e.out.out.clear();
-    e.out.bits = 0;
-    e.out.count = 0;
-    e.crc = 0;
-    e.original_size = 0;
-}
-
-// Moves the buffer down when it can, keeping the waiting chunk (if any) and one window before
-// it, then reads until a chunk and its read-ahead are in or the data ends.
-bool refill(Encoder &e, const LzhReadFn &read, MatchCache *waiting) {
-    // The tree links live at (position mod window), so the buffer moves by whole windows.
-    const int32_t needed = waiting ? waiting->base : e.scan;
-    if (needed >= 2 * e.window) {
-        const int32_t delta = (needed - e.window) & ~(e.window - 1);
-        std::memmove(e.buf.get(), e.buf.get() + delta, size_t(e.fill - delta));
-        e.scan -= delta;
-        e.fill -= delta;
-        rebase_match_finder(e.mf, delta);
-        if (waiting)
-            waiting->base -= delta;
-    }
-    const size_t wanted = size_t(e.scan) + kChunk + kMaxMatch;
-    while (!e.at_end && size_t(e.fill) < wanted) {
-        const size_t room = std::min(e.buf_size - kPadding - size_t(e.fill), kReadStep);
-        size_t got = 0;
-        if (!read(e.buf.get() + e.fill, room, got))
-            return false;
-        got = std::min(got, room);
-        e.crc = crc16_update(e.crc, e.buf.get() + e.fill, got);
-        e.original_size += got;
-        e.fill += int32_t(got);
-        e.at_end = got == 0;
-    }
-    std::memset(e.buf.get() + e.fill, 0, kPadding);
-    return true;
-}
-
-// Finds the matches of every position from e.scan on, up to a chunk or until the cache is
+// Finds the matches of every position from scan on, up to a chunk or until the cache is
 // full; returns the end of the positions covered. After a match of kNiceLength or more, the
 // positions it covers get no matches (a parse rarely leaves such a match for another), and
 // only its last kTailInserts are inserted: the earlier ones repeat bytes that the window
 // already holds one match distance further back.
-int32_t collect_matches(Encoder &e, MatchCache &c) {
-    const int32_t end = std::min<int32_t>(e.scan + int32_t(kChunk), e.fill);
-    c.base = e.scan;
+int32_t collect_matches(MatchFinder &mf, const uint8_t *buf, int32_t scan, int32_t fill,
+                        MatchCache &c) {
+    const int32_t end = std::min<int32_t>(scan + int32_t(kChunk), fill);
+    c.base = scan;
     c.first.assign(1, 0);
     size_t used = 0;
-    int32_t p = e.scan;
+    int32_t p = scan;
     while (p < end && used < kMatchCacheLimit) {
-        const int max_len = std::min(kMaxMatch, e.fill - p);
+        const int max_len = std::min(kMaxMatch, fill - p);
         if (max_len < kMinMatch) {
             c.first.push_back(uint32_t(used));
             ++p;
             continue;
         }
-        prefetch_position(e.mf, e.buf.get(), p + kPrefetchAhead);
+        prefetch_position(mf, buf, p + kPrefetchAhead);
         Match *m = &c.matches[used];
-        const int n = find_matches(e.mf, e.buf.get(), p, max_len, kNiceLength, kSearchDepth, m);
+        const int n = find_matches(mf, buf, p, max_len, kNiceLength, kSearchDepth, m);
         used += size_t(n);
         c.first.push_back(uint32_t(used));
         ++p;
@@ -182,8 +132,8 @@ int32_t collect_matches(Encoder &e, MatchCache &c) {
             const int32_t skip_end = std::min(end, p - 1 + m[n - 1].length);
             for (; p < skip_end; ++p) {
                 if (p + kTailInserts >= skip_end)
-                    skip_position(e.mf, e.buf.get(), p, std::min(kMaxMatch, e.fill - p),
-                                  kNiceLength, kSearchDepth);
+                    skip_position(mf, buf, p, std::min(kMaxMatch, fill - p), kNiceLength,
+                                  kSearchDepth);
                 c.first.push_back(uint32_t(used));
             }
         }
@@ -191,22 +141,23 @@ int32_t collect_matches(Encoder &e, MatchCache &c) {
     return p;
 }
 
-void write_items(Encoder &e, const uint32_t *items, size_t n) {
+void write_items(Encoder &e, const MethodParams &params, const uint32_t *items, size_t n,
+                 BitWriter &out) {
     for (size_t done = 0; done < n;) {
         const size_t count = std::min(n - done, size_t(kMaxBlockSymbols));
         SymbolCounts counts;
         count_items(items + done, count, counts);
-        plan_block(counts, e.params, e.plan);
-        write_block(e.out, items + done, count, e.params, e.plan);
+        plan_block(counts, params, e.plan);
+        write_block(out, items + done, count, params, e.plan);
         done += count;
     }
 }
 
-// Parses the chunk [c.base, end) quickly, splits the result into blocks by its statistics,
-// then parses each block again at the least cost under the code its quick parse would get,
-// and writes it.
-void encode_chunk(Encoder &e, const MatchCache &c) {
-    const uint8_t *buf = e.buf.get();
+// Parses the chunk of e.cache quickly, splits the result into blocks by its statistics, then
+// parses each block again at the least cost under the code its quick parse would get, and
+// writes it.
+void encode_chunk(Encoder &e, const MethodParams &params, const uint8_t *buf, BitWriter &out) {
+    const MatchCache &c = e.cache;
     const int32_t end = c.base + int32_t(c.first.size()) - 1;
     e.items.clear();
     lazy_parse_range(buf, c.base, end, c, e.items);
@@ -221,66 +172,191 @@ void encode_chunk(Encoder &e, const MatchCache &c) {
             block_end += item_length(e.items[i]);
         SymbolCounts counts;
         count_items(e.items.data() + first_item, block_end_item - first_item, counts);
-        costs_from_counts(counts, e.params.position_symbols, e.model);
+        costs_from_counts(counts, params.position_symbols, e.model);
         e.block_items.clear();
         parse_range(buf, block_start, block_end, c, e.model, e.work, e.block_items);
-        write_items(e, e.block_items.data(), e.block_items.size());
+        write_items(e, params, e.block_items.data(), e.block_items.size(), out);
         first_item = block_end_item;
         block_start = block_end;
     }
 }
 
-bool drain(Encoder &e, const LzhWriteFn &write, uint64_t &written) {
-    if (e.out.out.empty())
+// Compresses segment s into s.out with e's memory.
+void encode_segment(Encoder &e, const MethodParams &params, Segment &s) {
+    if (!e.cache.matches)
+        e.cache.matches.reset(new Match[kMatchCacheLimit + kMaxMatch]);
+    init_match_finder(e.mf, params.window_bits);
+    const uint8_t *buf = s.buf.get();
+    for (int32_t p = 0; p < s.start && s.end - p >= kMinMatch; ++p)
+        skip_position(e.mf, buf, p, std::min(kMaxMatch, s.end - p), kNiceLength, kSearchDepth);
+    s.out.out.clear();
+    s.out.bits = 0;
+    s.out.count = 0;
+    for (int32_t scan = s.start; scan < s.end;) {
+        const int32_t next = collect_matches(e.mf, buf, scan, s.end, e.cache);
+        encode_chunk(e, params, buf, s.out);
+        scan = next;
+    }
+}
+
+// The input as segments, read in order on the calling thread.
+struct SegmentReader {
+    const LzhReadFn &read;
+    int32_t window;
+    bool at_end = false;
+    uint16_t crc = 0;
+    uint64_t size = 0;
+};
+
+// Fills s with the next segment of the input, its window copied from the end of prev (the
+// segment before it, which may be s itself; null for the first). False on a read error; an
+// empty segment once the input is used up.
+bool read_segment(SegmentReader &r, Segment &s, const Segment *prev) {
+    if (!s.buf)
+        s.buf.reset(new uint8_t[kMaxWindow + kSegment + kPadding]);
+    const int32_t history = prev ? std::min(r.window, prev->end) : 0;
+    if (history > 0)
+        std::memmove(s.buf.get(), prev->buf.get() + prev->end - history, size_t(history));
+    s.start = s.end = history;
+    const int32_t full = history + int32_t(kSegment);
+    while (!r.at_end && s.end < full) {
+        const size_t room = std::min(size_t(full - s.end), kReadStep);
+        size_t got = 0;
+        if (!r.read(s.buf.get() + s.end, room, got))
+            return false;
+        got = std::min(got, room);
+        r.crc = crc16_update(r.crc, s.buf.get() + s.end, got);
+        r.size += got;
+        s.end += int32_t(got);
+        r.at_end = got == 0;
+    }
+    std::memset(s.buf.get() + s.end, 0, kPadding);
+    return true;
+}
+
+// Hands what the joined stream holds in whole bytes to write.
+bool drain(BitWriter &joined, const LzhWriteFn &write, uint64_t &written) {
+    if (joined.out.empty())
         return true;
-    written += e.out.out.size();
-    const bool ok = write(e.out.out.data(), e.out.out.size());
-    e.out.out.clear();
+    written += joined.out.size();
+    const bool ok = write(joined.out.data(), joined.out.size());
+    joined.out.clear();
     return ok;
+}
+
+// Segments compressed by worker threads: segment k lives in slots[k % slots.size()] from its
+// reading (on the calling thread) until its writing, and the calling thread reads a segment
+// only once the one that last used its slot is written. Workers take segments in order.
+struct SegmentPool {
+    const MethodParams &params;
+    std::vector<Segment> slots;
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t read = 0;  // segments read
+    size_t taken = 0; // segments taken by a worker
+    bool stopping = false;
+    std::vector<std::thread> workers;
+
+    SegmentPool(const MethodParams &p, unsigned threads) : params(p), slots(2 * size_t(threads)) {
+        for (unsigned i = 0; i < threads; ++i)
+            workers.emplace_back([this] { work(); });
+    }
+    ~SegmentPool() {
+        {
+            std::lock_guard hold(lock);
+            stopping = true;
+        }
+        changed.notify_all();
+        for (std::thread &worker : workers)
+            worker.join();
+    }
+    SegmentPool(const SegmentPool &) = delete;
+    SegmentPool &operator=(const SegmentPool &) = delete;
+
+    void work() {
+        EncoderLease lease;
+        std::unique_lock hold(lock);
+        for (;;) {
+            changed.wait(hold, [this] { return stopping || taken < read; });
+            if (stopping)
+                return;
+            Segment &s = slots[taken++ % slots.size()];
+            hold.unlock();
+            encode_segment(*lease.encoder, params, s);
+            hold.lock();
+            s.done = true;
+            changed.notify_all();
+        }
+    }
+};
+
+bool encode_on_workers(const MethodParams &params, unsigned threads, SegmentReader &reader,
+                       BitWriter &joined, const LzhWriteFn &write, uint64_t &written) {
+    SegmentPool pool(params, threads);
+    const size_t n = pool.slots.size();
+    for (size_t next = 0;; ++next) {
+        while (!reader.at_end && pool.read < next + n) {
+            Segment &s = pool.slots[pool.read % n];
+            const Segment *prev = pool.read == 0 ? nullptr : &pool.slots[(pool.read - 1) % n];
+            if (!read_segment(reader, s, prev))
+                return false;
+            if (s.end == s.start)
+                break;
+            std::lock_guard hold(pool.lock);
+            s.done = false;
+            ++pool.read;
+            pool.changed.notify_all();
+        }
+        if (next == pool.read)
+            return true;
+        Segment &s = pool.slots[next % n];
+        {
+            std::unique_lock hold(pool.lock);
+            pool.changed.wait(hold, [&s] { return s.done; });
+        }
+        append_bits(joined, s.out);
+        if (!drain(joined, write, written))
+            return false;
+    }
+}
+
+bool encode_here(const MethodParams &params, SegmentReader &reader, BitWriter &joined,
+                 const LzhWriteFn &write, uint64_t &written) {
+    EncoderLease lease;
+    Encoder &e = *lease.encoder;
+    for (const Segment *prev = nullptr; !reader.at_end; prev = &e.segment) {
+        if (!read_segment(reader, e.segment, prev))
+            return false;
+        if (e.segment.end == e.segment.start)
+            break;
+        encode_segment(e, params, e.segment);
+        append_bits(joined, e.segment.out);
+        if (!drain(joined, write, written))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
-                                  bool pipelined) {
+                                  unsigned threads) {
     LzhEncodeResult result;
     MethodParams params;
     if (!method_params(method, params))
         return result;
-    EncoderLease lease;
-    Encoder &e = *lease.encoder;
-    start_run(e, params);
-
-    MatchCache *waiting = nullptr; // the chunk whose matches are found but not yet parsed
-    for (;;) {
-        if (!refill(e, read, waiting))
-            return result;
-        MatchCache *next = waiting == &e.caches[0] ? &e.caches[1] : &e.caches[0];
-        int32_t next_end = e.scan;
-        if (!waiting) {
-            if (e.scan == e.fill)
-                break;
-            next_end = collect_matches(e, *next);
-        } else {
-            std::jthread finder;
-            if (e.scan < e.fill && pipelined)
-                finder =
-                    std::jthread([&e, next, &next_end] { next_end = collect_matches(e, *next); });
-            encode_chunk(e, *waiting);
-            if (e.scan < e.fill && !pipelined)
-                next_end = collect_matches(e, *next);
-        }
-        if (!drain(e, write, result.compressed_size))
-            return result;
-        waiting = next_end > e.scan ? next : nullptr;
-        e.scan = next_end;
-    }
-    flush_bits(e.out);
-    if (!drain(e, write, result.compressed_size))
+    SegmentReader reader{read, int32_t(1) << params.window_bits};
+    BitWriter joined;
+    if (!(threads > 1
+              ? encode_on_workers(params, threads, reader, joined, write, result.compressed_size)
+              : encode_here(params, reader, joined, write, result.compressed_size)))
+        return result;
+    flush_bits(joined);
+    if (!drain(joined, write, result.compressed_size))
         return result;
     result.ok = true;
-    result.original_size = e.original_size;
-    result.crc = e.crc;
+    result.original_size = reader.size;
+    result.crc = reader.crc;
     return result;
 }
 

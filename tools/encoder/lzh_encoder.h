@@ -21,14 +21,14 @@ using LzhReadFn = std::function<bool(uint8_t *buffer, size_t capacity, size_t &g
 using LzhWriteFn = std::function<bool(const uint8_t *data, size_t size)>;
 
 // Compresses everything read delivers with method '4', '5', '6' or '7' and hands the result
-// to write as it is produced (a chunk at a time). Working memory stays near 15 MiB whatever
-// the size of the data (and each calling thread keeps it for its next call): the input is taken in
-// chunks of 256 KiB, the window carried across. When pipelined, a second thread finds the matches
-// of the next chunk while the caller's thread parses and writes the current one (callers that
-// already keep every processor busy do better without); the callbacks run on the caller's thread
-// only. The output depends neither on that nor on how read splits the data.
+// to write as it is produced. The input is taken in segments of 2 MiB (each compressed on its
+// own, with the window before it as history), which `threads` worker threads compress at once
+// when it is 2 or more, each with about 10 MiB of working memory; otherwise the calling thread
+// compresses them one after another. The callbacks run on the calling thread only. The output
+// depends neither on the number of threads nor on how read splits the data. Working memory is
+// kept for later runs.
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
-                                  bool pipelined = true);
+                                  unsigned threads = 1);
 
 // Compresses data[0, size) and appends the compressed data to out. False for an unknown
 // method letter.

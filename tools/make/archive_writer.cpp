@@ -83,7 +83,7 @@ PackAhead::Result take_over(const Member &member, const WriteSettings &settings)
         auto keep = [&](const uint8_t *bytes, size_t size) {
             result.bytes.insert(result.bytes.end(), bytes, bytes + size);
         };
-        if (compress_file(expanded, settings.method, keep, result.data, false))
+        if (compress_file(expanded, settings.method, keep, result.data, 1))
             return;
         result.bytes.resize(expanded.size);
         Input input(expanded.disk_path, expanded.shown);

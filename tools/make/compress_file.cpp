@@ -15,7 +15,7 @@ struct Abandoned {};
 } // namespace
 
 bool compress_file(const Member &member, char method, const CompressedSink &sink, MemberData &data,
-                   bool pipelined) {
+                   unsigned threads) {
     Input input(member.disk_path, member.shown);
     uint64_t written = 0;
     bool no_gain = false;
@@ -43,7 +43,7 @@ bool compress_file(const Member &member, char method, const CompressedSink &sink
             return false;
         }
     };
-    LzhEncodeResult result = lzh_encode_stream(method, read, write, pipelined);
+    LzhEncodeResult result = lzh_encode_stream(method, read, write, threads);
     if (failure)
         std::rethrow_exception(failure);
     if (!result.ok || no_gain || result.original_size >= FOUR_GIB ||
@@ -127,7 +127,7 @@ void PackAhead::work() {
             if (members_[index].source == MemberSource::Copied)
                 result = copied_(members_[index]);
             else
-                result.packed = compress_file(members_[index], method_, keep, result.data, false);
+                result.packed = compress_file(members_[index], method_, keep, result.data, 1);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -19,9 +19,9 @@ using CompressedSink = std::function<void(const uint8_t *bytes, size_t size)>;
 // Compresses the file with method ('4' to '7') and hands the data to sink as it is made.
 // Returns false when the data would not be smaller than the file's scanned size (it stops
 // as soon as that is known) or the file has grown to 4 GiB: the caller stores it instead.
-// Read errors and whatever sink throws go to the caller. pipelined: as lzh_encode_stream.
+// Read errors and whatever sink throws go to the caller. threads: as lzh_encode_stream.
 bool compress_file(const Member &member, char method, const CompressedSink &sink, MemberData &data,
-                   bool pipelined = true);
+                   unsigned threads = std::thread::hardware_concurrency());
 
 // How much work PackAhead may take on.
 struct PackLimits {
