@@ -15,8 +15,9 @@ namespace {
 // untaken one: 16 untaken bytes of the current block are enough for one more iteration to
 // stay inside it.
 constexpr uint32_t INPUT_MARGIN = 16;
-// Room for one literal that does not fill the window: a window fills only outside the loop.
-constexpr uint32_t WINDOW_MARGIN = 2;
+// An iteration decodes up to two symbols (two literals, or a literal and a match) between
+// its tests of the limits.
+constexpr uint32_t ITERATION_SYMBOLS = 2;
 
 // Table entries below this one are literals whose code needs no tree.
 constexpr uint32_t LITERAL_ENTRIES = table_entry(FIRST_MATCH_SYMBOL, 0);
@@ -36,13 +37,14 @@ inline uint32_t load_be32(const uint8_t *p) {
 // counts the whole bytes that fit. The bits of a byte that did not fit are the stream's own
 // next bits, which the bit buffer's invariant allows below the count.
 inline void refill(uint32_t &buffer, uint32_t &count, const uint8_t *&in) {
-    buffer |= load_be32(in) >> count;
-    in += (31 - count) >> 3;
+    buffer |= load_be32(in) >> (count & 31);
+    in += (31 - (count & 31)) >> 3;
     count |= 24;
 }
 
+// Drops the number of bits in the low 5 bits of n.
 inline void drop(uint32_t &buffer, uint32_t &count, uint32_t n) {
-    buffer <<= n;
+    buffer <<= n & 31;
     count -= n;
 }
 
@@ -103,25 +105,33 @@ inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t le
 
 } // namespace
 
+// The loop needs room for one iteration: codes left in the block, bytes left in the member,
+// and bytes in the window before its last one, for ITERATION_SYMBOLS of a byte each.
 bool expand_fast_ready() {
-    return state.codes_left_in_block != 0 &&
-           state.window_pos + WINDOW_MARGIN <= state.window_size &&
+    return state.codes_left_in_block >= ITERATION_SYMBOLS &&
+           state.size_to_produce - state.produced_count >= ITERATION_SYMBOLS &&
+           state.window_size - 1 - state.window_pos >= ITERATION_SYMBOLS &&
            bytes_left_in_block() > INPUT_MARGIN;
 }
 
 // Entry assumptions, from expand_fast_ready and kept by the loop's condition:
-//   - codes_left_in_block > 0: no block header comes up;
-//   - window_pos + 2 <= window_size: a literal never fills the window, and a match that
-//     would reach its end is handed back, decoded but not copied, so nothing leaves for the
-//     sink here and window_pos needs no wrap;
+//   - no block header comes up, no literal fills the window (a match that would reach its
+//     end is handed back, decoded but not copied, so nothing leaves for the sink here and
+//     window_pos needs no wrap), and the member is not complete, tested before each symbol
+//     as the checked path does: every symbol yields at least one byte, so one limit on
+//     window_pos, `stop`, one below the least of the codes left, the bytes left and the
+//     window's room, leaves room for an iteration whenever pos < stop. The codes the
+//     matches did not use up leave the limit short of the block's end; the caller comes
+//     back for them;
 //   - more than INPUT_MARGIN untaken bytes in the read block: refills stay inside it, and
-//     fewer than 16 bits are never left at its end, so no read of the archive is due;
-//   - produced_count < size_to_produce, tested before each symbol as the checked path does.
-// window_pos and produced_count advance together here, so one limit on window_pos, `stop`,
-// stands for both of the last two.
+//     fewer than 16 bits are never left at its end, so no read of the archive is due.
+// `count` holds the bit count in its low 5 bits only: a table entry is subtracted whole
+// (its value above the 5 bits goes to the unused high bits), and shifts by the entry
+// take its low 5 bits, as the shift instructions do.
 // After a refill all 32 bits of the buffer are the stream's own (the 4 bytes loaded fill it
 // below the count), so a second literal whose code sits within the 12 bits after a first
-// one may be looked up without another refill.
+// one may be looked up without another refill; a position code found in the table leaves
+// at least 16 bits, enough for the largest extra bits.
 // On the way out refill_bits restores the bit input's invariant, reading the next block
 // exactly when a consume_bits after the last symbol would have, and so before the caller
 // copies a handed-back match, as the checked path does.
@@ -135,34 +145,35 @@ uint32_t expand_fast(uint32_t *distance_out) {
     const uint32_t mask = state.window_size - 1;
     const uint32_t pos_start = state.window_pos;
     uint32_t pos = pos_start;
-    const uint32_t room = state.window_size - 1 - pos;
+    const uint32_t codes = state.codes_left_in_block;
+    const uint32_t room = mask - pos;
     const uint32_t left = state.size_to_produce - state.produced_count;
-    const uint32_t stop = pos + (left < room ? left : room);
-    uint32_t codes_left = state.codes_left_in_block;
+    uint32_t limit = left < room ? left : room;
+    limit = codes < limit ? codes : limit;
+    const uint32_t stop = pos + limit - (ITERATION_SYMBOLS - 1);
     const uint16_t *const lit_len_table = state.lit_len_table;
     const uint16_t *const small_table = state.small_table;
     const uint32_t position_symbols = state.position_symbols;
+    const uint32_t position_tree = table_entry(position_symbols, 0);
+    // Bytes the matches copied beyond one per symbol.
+    uint32_t match_surplus = 0;
     uint32_t pending = 0;
 
-    while (in < in_end && pos < stop && codes_left != 0) {
-        codes_left--;
+    while (in < in_end && pos < stop) {
         refill(buffer, count, in);
         uint32_t entry = lit_len_table[buffer >> (32 - LIT_LEN_TABLE_BITS)];
         if (entry < LITERAL_ENTRIES) {
-            drop(buffer, count, entry_bits(entry));
+            drop(buffer, count, entry);
             window[pos++] = (uint8_t)entry_value(entry);
-            if (pos == stop || codes_left == 0)
-                break;
-            codes_left--;
             entry = lit_len_table[buffer >> (32 - LIT_LEN_TABLE_BITS)];
             if (entry < LITERAL_ENTRIES) {
-                drop(buffer, count, entry_bits(entry));
+                drop(buffer, count, entry);
                 window[pos++] = (uint8_t)entry_value(entry);
                 continue;
             }
             refill(buffer, count, in);
         }
-        drop(buffer, count, entry_bits(entry));
+        drop(buffer, count, entry);
         uint32_t symbol = walk(buffer, count, entry_value(entry), LIT_LEN_SYMBOLS);
         if (symbol < FIRST_MATCH_SYMBOL) {
             window[pos++] = (uint8_t)symbol;
@@ -172,12 +183,15 @@ uint32_t expand_fast(uint32_t *distance_out) {
 
         refill(buffer, count, in);
         entry = small_table[buffer >> (32 - SMALL_TABLE_BITS)];
-        drop(buffer, count, entry_bits(entry));
-        uint32_t distance = walk(buffer, count, entry_value(entry), position_symbols);
+        drop(buffer, count, entry);
+        uint32_t distance = entry_value(entry);
+        if (entry >= position_tree) {
+            distance = walk(buffer, count, distance, position_symbols);
+            refill(buffer, count, in);
+        }
+        // Value j > 1 stands for 2^(j-1) plus j-1 extra bits.
         if (distance > 1) {
             uint32_t extra = distance - 1;
-            if (count < extra)
-                refill(buffer, count, in);
             distance = (1u << extra) + (buffer >> (32 - extra));
             drop(buffer, count, extra);
         }
@@ -189,17 +203,19 @@ uint32_t expand_fast(uint32_t *distance_out) {
         }
         copy_match(window, pos, (pos - distance - 1) & mask, length, mask);
         pos += length;
+        match_surplus += length - 1;
     }
 
     uint32_t taken = (uint32_t)(in - in_start);
+    uint32_t produced = pos - pos_start;
     state.read_index += (int32_t)taken;
     state.compressed_left -= taken;
     state.bit_buffer = buffer;
-    state.bit_count = count;
+    state.bit_count = count & 31;
     state.window_pos = pos;
-    state.produced_count += pos - pos_start;
-    state.bytes_done += pos - pos_start;
-    state.codes_left_in_block = (uint16_t)codes_left;
+    state.produced_count += produced;
+    state.bytes_done += produced;
+    state.codes_left_in_block = (uint16_t)(codes - (produced - match_surplus) - (pending != 0));
     refill_bits();
     return pending;
 }
