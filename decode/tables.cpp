@@ -35,36 +35,54 @@ void build_decode_table(uint32_t symbol_count, const uint8_t *lengths, uint32_t 
             refuse_table();
         count[lengths[s]]++;
     }
-    // next_code[L]: the next code of length L, left-aligned in 16 bits.
-    uint32_t next_code[MAX_CODE_LENGTH + 2];
+    // next_code[L]: the next code of length L, left-aligned in 16 bits. in_order[first[L]..]:
+    // the symbols of length L, in symbol order (those of length 0 at the end); no code has
+    // more symbols than the literal/length code.
+    uint32_t next_code[MAX_CODE_LENGTH + 1];
+    uint32_t first[MAX_CODE_LENGTH + 1];
     uint32_t code = 0;
+    uint32_t coded = 0;
     for (uint32_t length = 1; length <= MAX_CODE_LENGTH; length++) {
         next_code[length] = code;
         code += count[length] << (MAX_CODE_LENGTH - length);
+        first[length] = coded;
+        coded += count[length];
     }
     if (code != 1u << MAX_CODE_LENGTH)
         refuse_table();
-    next_code[MAX_CODE_LENGTH + 1] = code;
+    first[0] = coded;
+    uint16_t in_order[LIT_LEN_SYMBOLS];
+    for (uint32_t s = 0; s < symbol_count; s++)
+        in_order[first[lengths[s]]++] = (uint16_t)s;
 
+    // Codes of up to table_bits bits, in code order: the codes of one length follow each
+    // other, each covering 2^(table_bits - length) entries.
+    uint16_t *to = table;
+    const uint16_t *symbol = in_order;
+    for (uint32_t length = 1; length <= table_bits; length++) {
+        uint32_t span = 1u << (table_bits - length);
+        for (uint32_t n = count[length]; n != 0; n--) {
+            uint16_t entry = table_entry(*symbol++, length);
+            for (uint32_t i = 0; i < span; i++)
+                to[i] = entry;
+            to += span;
+        }
+    }
+    uint16_t *table_end = table + (1u << table_bits);
+    if (to == table_end)
+        return;
+
+    // Longer codes, in symbol order: trees below the entries that are left.
+    for (uint16_t *entry = to; entry < table_end; entry++)
+        *entry = 0;
     uint32_t shift = MAX_CODE_LENGTH - table_bits;
-    uint32_t table_size = 1u << table_bits;
-    for (uint32_t i = next_code[table_bits + 1] >> shift; i < table_size; i++)
-        table[i] = 0;
-
     uint32_t free_node = symbol_count;
     for (uint32_t s = 0; s < symbol_count; s++) {
         uint32_t length = lengths[s];
-        if (length == 0)
+        if (length <= table_bits)
             continue;
         uint32_t c = next_code[length];
         next_code[length] = c + (1u << (MAX_CODE_LENGTH - length));
-        if (length <= table_bits) {
-            uint16_t entry = table_entry(s, length);
-            uint32_t end = (c >> shift) + (1u << (table_bits - length));
-            for (uint32_t i = c >> shift; i < end; i++)
-                table[i] = entry;
-            continue;
-        }
         uint16_t *root = &table[c >> shift];
         if (*root == 0)
             *root = table_entry(take_node(free_node), table_bits);
