@@ -11,8 +11,11 @@
 
 namespace {
 
+// The handle keeps its own position and reads and writes there (pread, pwrite): a position
+// asked for or set costs no call to the host. A file of a null drive has no descriptor (-1).
 struct FileHandle {
     int fd;
+    int64_t position = 0;
 };
 
 std::map<char, std::string> drives;
@@ -265,10 +268,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPO
         set_last_error(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    int fd = static_cast<FileHandle *>(file)->fd;
+    auto *handle = static_cast<FileHandle *>(file);
+    int fd = handle->fd;
     DWORD total = 0;
     while (total < to_read) {
-        ssize_t n = read(fd, static_cast<char *>(buffer) + total, to_read - total);
+        ssize_t n = pread(fd, static_cast<char *>(buffer) + total, to_read - total,
+                          handle->position + total);
         if (n < 0) {
             set_error_from_errno();
             return FALSE;
@@ -277,6 +282,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPO
             break;
         total += (DWORD)n;
     }
+    handle->position += total;
     if (read_count)
         *read_count = total;
     return TRUE;
@@ -292,18 +298,22 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, LPO
     if (standin_file_call_fails(standin::FileCall::Write))
         return FALSE;
     DWORD allowed = standin_write_allowance(to_write);
-    int fd = static_cast<FileHandle *>(file)->fd;
+    auto *handle = static_cast<FileHandle *>(file);
+    int fd = handle->fd;
     DWORD total = fd < 0 ? allowed : 0; // a file of a null drive takes every byte
     while (total < allowed) {
-        ssize_t n = write(fd, static_cast<const char *>(buffer) + total, allowed - total);
+        ssize_t n = pwrite(fd, static_cast<const char *>(buffer) + total, allowed - total,
+                           handle->position + total);
         if (n < 0) {
             set_error_from_errno();
+            handle->position += total;
             if (written)
                 *written = total;
             return FALSE;
         }
         total += (DWORD)n;
     }
+    handle->position += total;
     if (written)
         *written = total;
     if (total < to_write) {
@@ -324,22 +334,28 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
     int64_t move = distance_high
                        ? (int64_t)(((uint64_t)(uint32_t)*distance_high << 32) | (uint32_t)distance)
                        : (int64_t)distance;
-    int fd = static_cast<FileHandle *>(file)->fd;
+    auto *handle = static_cast<FileHandle *>(file);
+    if (handle->fd < 0) { // a file of a null drive cannot be positioned
+        set_last_error(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
     int64_t base = 0;
-    if (method == FILE_CURRENT)
-        base = lseek(fd, 0, SEEK_CUR);
-    else if (method == FILE_END)
-        base = lseek(fd, 0, SEEK_END);
+    if (method == FILE_CURRENT) {
+        base = handle->position;
+    } else if (method == FILE_END) {
+        struct stat st;
+        if (fstat(handle->fd, &st) != 0) {
+            set_error_from_errno();
+            return INVALID_SET_FILE_POINTER;
+        }
+        base = st.st_size;
+    }
     int64_t target = base + move;
     if (target < 0) {
         set_last_error(ERROR_NEGATIVE_SEEK);
         return INVALID_SET_FILE_POINTER;
     }
-    bool query = method == FILE_CURRENT && move == 0; // the position asked for, no move
-    if (!query && lseek(fd, target, SEEK_SET) < 0) {
-        set_error_from_errno();
-        return INVALID_SET_FILE_POINTER;
-    }
+    handle->position = target;
     if (distance_high)
         *distance_high = (LONG)(uint32_t)((uint64_t)target >> 32);
     set_last_error(NO_ERROR);
