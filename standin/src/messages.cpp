@@ -50,15 +50,21 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
-// The texts reach the program in code page 932, cut to size - 1 bytes.
+// The texts reach the program in code page 932, cut to size - 1 bytes. Each is converted
+// once per thread: a run loads the same few strings for every member.
 int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size) {
     if (size <= 0)
         return 0;
     buffer[0] = 0;
-    for (const StringEntry &entry : string_table) {
-        if (entry.id == id) {
-            std::string text = standin::to_cp932(entry.utf8);
-            lstrcpynA(buffer, text.c_str(), size);
+    thread_local std::vector<std::string> converted(std::size(string_table));
+    thread_local std::vector<bool> done(std::size(string_table));
+    for (size_t i = 0; i < std::size(string_table); i++) {
+        if (string_table[i].id == id) {
+            if (!done[i]) {
+                converted[i] = standin::to_cp932(string_table[i].utf8);
+                done[i] = true;
+            }
+            lstrcpynA(buffer, converted[i].c_str(), size);
             return lstrlenA(buffer);
         }
     }
