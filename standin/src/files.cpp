@@ -5,18 +5,48 @@
 #include <fcntl.h>
 #include <map>
 #include <set>
+#include <string.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 // The handle keeps its own position and reads and writes there (pread, pwrite): a position
 // asked for or set costs no call to the host. A file of a null drive has no descriptor (-1).
+// Small reads (member headers, the data of small members) come from `ahead`, the file's
+// bytes from ahead_start on as one read of up to READ_AHEAD bytes found them, when they lie
+// inside it; a small read outside it reads it anew from its own offset. A write through
+// the handle drops it.
 struct FileHandle {
     int fd;
     int64_t position = 0;
+    std::vector<char> ahead;
+    int64_t ahead_start = 0;
 };
+
+constexpr DWORD READ_AHEAD = 4096;
+constexpr DWORD SMALL_READ = 512;
+
+// Whether `count` bytes at the handle's position were taken from its read-ahead block.
+bool read_from_ahead(FileHandle &handle, char *buffer, DWORD count) {
+    int64_t offset = handle.position - handle.ahead_start;
+    if (offset < 0 || offset + count > (int64_t)handle.ahead.size()) {
+        if (count >= SMALL_READ)
+            return false;
+        handle.ahead.resize(READ_AHEAD);
+        ssize_t n = pread(handle.fd, handle.ahead.data(), READ_AHEAD, handle.position);
+        handle.ahead.resize(n < 0 ? 0 : (size_t)n);
+        handle.ahead_start = handle.position;
+        offset = 0;
+        if (count > handle.ahead.size())
+            return false; // the file ends, or fails, within the read
+    }
+    memcpy(buffer, handle.ahead.data() + offset, count);
+    handle.position += count;
+    return true;
+}
 
 std::map<char, std::string> drives;
 // Drives whose paths never lead through a symbolic link or "..", and drives where what is
@@ -269,6 +299,11 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPO
         return FALSE;
     }
     auto *handle = static_cast<FileHandle *>(file);
+    if (to_read != 0 && read_from_ahead(*handle, static_cast<char *>(buffer), to_read)) {
+        if (read_count)
+            *read_count = to_read;
+        return TRUE;
+    }
     int fd = handle->fd;
     DWORD total = 0;
     while (total < to_read) {
@@ -299,6 +334,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, LPO
         return FALSE;
     DWORD allowed = standin_write_allowance(to_write);
     auto *handle = static_cast<FileHandle *>(file);
+    handle->ahead.clear();
     int fd = handle->fd;
     DWORD total = fd < 0 ? allowed : 0; // a file of a null drive takes every byte
     while (total < allowed) {
