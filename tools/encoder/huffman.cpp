@@ -7,10 +7,45 @@ namespace lzh {
 
 namespace {
 
+constexpr int kMaxSymbols = 512;
+
 struct Leaf {
     uint32_t freq;
     uint16_t symbol;
 };
+
+// Huffman code lengths for the leaves (ascending, at least two) into depth[0, m), by the
+// two-queue method: the nodes made by merging come out in ascending weight, so the two
+// lightest of all are always at the fronts of the leaves and of the made nodes. Returns the
+// greatest length.
+int huffman_lengths(const std::vector<Leaf> &leaves, uint8_t *depth) {
+    const int m = int(leaves.size());
+    uint64_t weight[2 * kMaxSymbols];
+    uint16_t parent[2 * kMaxSymbols];
+    int leaf = 0;
+    int made = m; // the lightest made node not yet merged
+    for (int node = m; node < 2 * m - 1; ++node) {
+        weight[node] = 0;
+        for (int k = 0; k < 2; ++k) {
+            const int child =
+                leaf < m && (made == node || leaves[size_t(leaf)].freq <= weight[made]) ? leaf++
+                                                                                        : made++;
+            weight[node] += child < m ? leaves[size_t(child)].freq : weight[child];
+            parent[child] = uint16_t(node);
+        }
+    }
+    uint8_t level[2 * kMaxSymbols];
+    level[2 * m - 2] = 0;
+    int longest = 0;
+    for (int node = 2 * m - 3; node >= 0; --node) {
+        level[node] = uint8_t(level[parent[node]] + 1);
+        if (node < m) {
+            depth[node] = level[node];
+            longest = std::max<int>(longest, level[node]);
+        }
+    }
+    return longest;
+}
 
 } // namespace
 
@@ -32,6 +67,13 @@ int limited_code_lengths(const uint32_t *freq, int n, int max_len, uint8_t *leng
         return m;
     std::stable_sort(leaves.begin(), leaves.end(),
                      [](const Leaf &a, const Leaf &b) { return a.freq < b.freq; });
+    // Most codes fit the limit unrestricted, and then a plain Huffman code is optimal.
+    uint8_t depth[kMaxSymbols];
+    if (huffman_lengths(leaves, depth) <= max_len) {
+        for (int i = 0; i < m; ++i)
+            lengths[leaves[size_t(i)].symbol] = depth[i];
+        return m;
+    }
 
     // weight[k] holds level k's item weights; is_package[k] says which items are packages.
     std::vector<std::vector<uint64_t>> weight(max_len);
