@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kHash3Bits = 14;
 constexpr int kHash4Bits = 16;
+constexpr int kPrefetchAhead = 4;
 
 inline uint32_t load32(const uint8_t *p) {
     uint32_t v;
@@ -46,6 +47,10 @@ int search(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int ni
            Match *out) {
     const uint8_t *in = buf + pos;
     const int32_t cutoff = pos - mf.window;
+    if (kRecord) { // the next positions' entries load while this one is searched
+        __builtin_prefetch(&mf.hash3[hash3(in + kPrefetchAhead)]);
+        __builtin_prefetch(&mf.hash4[hash4(in + kPrefetchAhead)]);
+    }
     int found = 0;
     int best_len = 2;
     nice_len = std::min(nice_len, max_len);
@@ -112,26 +117,14 @@ void init_match_finder(MatchFinder &mf, int window_bits) {
     mf.mask = uint32_t(mf.window - 1);
     mf.hash3.assign(size_t(1) << kHash3Bits, kEmpty);
     mf.hash4.assign(size_t(1) << kHash4Bits, kEmpty);
-    mf.child.assign(2 * size_t(mf.window), kEmpty);
-}
-
-void rebase_match_finder(MatchFinder &mf, int32_t delta) {
-    // Positions that fall below kEmpty are long out of the window; clamping keeps them there
-    // without letting repeated rebases overflow.
-    auto shift = [delta](int32_t &p) { p = std::max(p - delta, kEmpty); };
-    std::for_each(mf.hash3.begin(), mf.hash3.end(), shift);
-    std::for_each(mf.hash4.begin(), mf.hash4.end(), shift);
-    std::for_each(mf.child.begin(), mf.child.end(), shift);
+    // A position's two links are set as it is inserted, and only inserted positions are
+    // reached, so what earlier runs left in child is never read.
+    mf.child.resize(2 * size_t(mf.window));
 }
 
 int find_matches(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int nice_len,
                  int depth, Match *out) {
     return search<true>(mf, buf, pos, max_len, nice_len, depth, out);
-}
-
-void prefetch_position(const MatchFinder &mf, const uint8_t *buf, int32_t pos) {
-    __builtin_prefetch(&mf.hash3[hash3(buf + pos)]);
-    __builtin_prefetch(&mf.hash4[hash4(buf + pos)]);
 }
 
 void skip_position(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int nice_len,

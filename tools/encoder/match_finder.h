@@ -29,18 +29,13 @@ constexpr int32_t kEmpty = INT32_MIN / 2;
 
 void init_match_finder(MatchFinder &mf, int window_bits);
 
-// Moves every stored position delta bytes down, after the caller has moved its buffer.
-void rebase_match_finder(MatchFinder &mf, int32_t delta);
-
 // Inserts position pos of buf and writes to out the matches it finds, in increasing length,
 // each the nearest found of its length; returns their number (at most max_len - 2). max_len
 // (3 or more) bounds the lengths; the buffer must hold 8 readable bytes past pos + max_len.
-// A match of nice_len or more ends the search; depth bounds the tree nodes visited.
+// A match of nice_len or more ends the search; depth bounds the tree nodes visited. The hash
+// entries of pos + 4 start loading meanwhile, for the next calls.
 int find_matches(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int nice_len,
                  int depth, Match *out);
-
-// Starts loading the hash table entries of position pos, to be inserted soon.
-void prefetch_position(const MatchFinder &mf, const uint8_t *buf, int32_t pos);
 
 // Inserts position pos like find_matches, without reporting matches.
 void skip_position(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int nice_len,
