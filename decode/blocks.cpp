@@ -1,6 +1,7 @@
 // The block decoder, one symbol per call.
 #include "decode/blocks.h"
 #include "decode/bit_input.h"
+#include "decode/expand_fast.h"
 #include "decode/tables.h"
 
 namespace {
@@ -110,6 +111,7 @@ static void read_block_header() {
     read_small_code_lengths(CODE_LENGTH_SYMBOLS, 5, 3);
     read_lit_len_lengths();
     read_small_code_lengths(state.position_symbols, state.position_count_bits, 0);
+    build_position_entries();
 }
 
 uint16_t decode_lit_len() {

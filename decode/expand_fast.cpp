@@ -105,6 +105,26 @@ inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t le
 
 } // namespace
 
+// A position entry stands for the table entry of the same index. For a position value j
+// whose code of l bits the table holds, it has the bit count of the code and the value's
+// extra bits together, l + max(j - 1, 0), and above bit 16 the mask 2^j - 1. The top
+// l + extra bits, v, give the distance value as (v | (mask + 1) / 2) & mask: j = 0 gives 0,
+// j = 1 gives 1, and j > 1 the 1 bit of 2^(j-1) over the extra bits. v is taken as
+// (buffer >> 1) >> (31 - count), which is 0 for a count of 0 (a single-symbol code). For a
+// longer code the entry is POSITION_NODE with the tree's node number above bit 16.
+constexpr uint32_t POSITION_NODE = 1u << 5;
+
+void build_position_entries() {
+    for (uint32_t i = 0; i < 1u << SMALL_TABLE_BITS; i++) {
+        uint32_t entry = state.small_table[i];
+        uint32_t j = entry_value(entry);
+        uint32_t extra = j > 1 ? j - 1 : 0;
+        state.position_entries[i] = j < state.position_symbols
+                                        ? ((1u << j) - 1) << 16 | (entry_bits(entry) + extra)
+                                        : j << 16 | POSITION_NODE;
+    }
+}
+
 // The loop needs room for one iteration: codes left in the block, bytes left in the member,
 // and bytes in the window before its last one, for ITERATION_SYMBOLS of a byte each.
 bool expand_fast_ready() {
@@ -130,8 +150,8 @@ bool expand_fast_ready() {
 // take its low 5 bits, as the shift instructions do.
 // After a refill all 32 bits of the buffer are the stream's own (the 4 bytes loaded fill it
 // below the count), so a second literal whose code sits within the 12 bits after a first
-// one may be looked up without another refill; a position code found in the table leaves
-// at least 16 bits, enough for the largest extra bits.
+// one may be looked up without another refill; a position code found in the table and its
+// extra bits take at most 8 + 15 of the 24 bits a refill leaves.
 // On the way out refill_bits restores the bit input's invariant, reading the next block
 // exactly when a consume_bits after the last symbol would have, and so before the caller
 // copies a handed-back match, as the checked path does.
@@ -152,9 +172,8 @@ uint32_t expand_fast(uint32_t *distance_out) {
     limit = codes < limit ? codes : limit;
     const uint32_t stop = pos + limit - (ITERATION_SYMBOLS - 1);
     const uint16_t *const lit_len_table = state.lit_len_table;
-    const uint16_t *const small_table = state.small_table;
+    const uint32_t *const position_entries = state.position_entries;
     const uint32_t position_symbols = state.position_symbols;
-    const uint32_t position_tree = table_entry(position_symbols, 0);
     // Bytes the matches copied beyond one per symbol.
     uint32_t match_surplus = 0;
     uint32_t pending = 0;
@@ -182,18 +201,22 @@ uint32_t expand_fast(uint32_t *distance_out) {
         uint32_t length = symbol - (FIRST_MATCH_SYMBOL - MIN_MATCH);
 
         refill(buffer, count, in);
-        entry = small_table[buffer >> (32 - SMALL_TABLE_BITS)];
-        drop(buffer, count, entry);
-        uint32_t distance = entry_value(entry);
-        if (entry >= position_tree) {
-            distance = walk(buffer, count, distance, position_symbols);
+        entry = position_entries[buffer >> (32 - SMALL_TABLE_BITS)];
+        uint32_t distance;
+        if (!(entry & POSITION_NODE)) {
+            uint32_t mask_j = entry >> 16;
+            distance = ((buffer >> 1) >> (31 - (entry & 31)) | (mask_j + 1) >> 1) & mask_j;
+            drop(buffer, count, entry);
+        } else {
+            drop(buffer, count, SMALL_TABLE_BITS);
+            distance = walk(buffer, count, entry >> 16, position_symbols);
             refill(buffer, count, in);
-        }
-        // Value j > 1 stands for 2^(j-1) plus j-1 extra bits.
-        if (distance > 1) {
-            uint32_t extra = distance - 1;
-            distance = (1u << extra) + (buffer >> (32 - extra));
-            drop(buffer, count, extra);
+            // Value j > 1 stands for 2^(j-1) plus j-1 extra bits.
+            if (distance > 1) {
+                uint32_t extra = distance - 1;
+                distance = (1u << extra) + (buffer >> (32 - extra));
+                drop(buffer, count, extra);
+            }
         }
 
         if (pos + length > mask) {

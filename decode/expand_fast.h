@@ -3,6 +3,9 @@
 
 #include <stdint.h>
 
+// Fills state.position_entries from the position code's table in state.small_table.
+void build_position_entries();
+
 // Whether expand_fast may run: a block is under way, a literal would not fill the window,
 // and the current read block holds enough bytes that no refill reaches its end.
 bool expand_fast_ready();

@@ -79,6 +79,7 @@ struct ExtractState {
     uint16_t lit_len_table[1 << LIT_LEN_TABLE_BITS];
     uint8_t small_lengths[SMALL_LENGTHS_SIZE];
     uint16_t small_table[1 << SMALL_TABLE_BITS];
+    uint32_t position_entries[1 << SMALL_TABLE_BITS]; // see decode/expand_fast.cpp
     uint16_t zero_branch[BRANCH_SIZE];
     uint16_t one_branch[BRANCH_SIZE];
 

@@ -1,10 +1,12 @@
 // Member expansion: what reaches the sink, in which blocks, with which progress reports.
+#include "decode/bit_input.h"
 #include "decode/expand.h"
 #include "decode_fixture.h"
 #include "lzh_builder.h"
 #include "lzh_stream.h"
 
 #include <algorithm>
+#include <random>
 
 namespace {
 
@@ -151,6 +153,39 @@ TEST_F(ExpandTest, RandomStreamsMatchTheModel) {
             DecodeTest::SetUp();
         }
     }
+}
+
+// Codes of every length from 1 to 16, which Fibonacci frequencies give: first for the
+// position values (the fast loop finds codes of up to 8 bits in its table, with their extra
+// bits, and walks the tree below it for the rest), then for literals and match lengths.
+TEST_F(ExpandTest, CodesOfEveryLengthDecode) {
+    std::vector<unsigned> fibonacci = {1, 1};
+    while (fibonacci.size() < 17)
+        fibonacci.push_back(fibonacci[fibonacci.size() - 1] + fibonacci[fibonacci.size() - 2]);
+    std::mt19937 random(7);
+    std::vector<LzSymbol> positions;
+    for (unsigned j = 0; j < 17; j++) {
+        for (unsigned n = 0; n < fibonacci[16 - j]; n++) {
+            unsigned extra = j > 1 ? (unsigned)random() % (1u << (j - 1)) : 0;
+            positions.push_back(match(3 + n % 5, j > 1 ? (1u << (j - 1)) + extra : j));
+            positions.push_back(literal('x'));
+        }
+    }
+    std::shuffle(positions.begin(), positions.end(), random);
+    std::vector<LzSymbol> lit_lens;
+    for (unsigned k = 0; k < 17; k++) {
+        LzSymbol symbol = k % 3 == 0 ? match(3 + k, 5) : literal((uint8_t)('a' + k));
+        lit_lens.insert(lit_lens.end(), fibonacci[k % 2 ? k : 16 - k], symbol);
+    }
+    std::shuffle(lit_lens.begin(), lit_lens.end(), random);
+    BitWriter bits;
+    write_block(bits, positions, 17);
+    write_block(bits, lit_lens, 17);
+    std::vector<LzSymbol> symbols = positions;
+    symbols.insert(symbols.end(), lit_lens.begin(), lit_lens.end());
+    uint32_t size = (uint32_t)model_expand(symbols, 16, UINT32_MAX).size();
+    EXPECT_TRUE(expand('7', bits.bytes(), size, size) == model_expand(symbols, 16, size));
+    EXPECT_FALSE(input_overran());
 }
 
 // Compressed data shorter than its header says is padded with zero bits: here the code of
