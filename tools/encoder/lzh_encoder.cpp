@@ -187,8 +187,10 @@ void encode_segment(Encoder &e, const MethodParams &params, Segment &s) {
         e.cache.matches.reset(new Match[kMatchCacheLimit + kMaxMatch]);
     init_match_finder(e.mf, params.window_bits);
     const uint8_t *buf = s.buf.get();
+    // Every position of the window before the segment is inserted; like the inserts inside
+    // long matches, they compare at most kNiceLength bytes.
     for (int32_t p = 0; p < s.start && s.end - p >= kMinMatch; ++p)
-        skip_position(e.mf, buf, p, std::min(kMaxMatch, s.end - p), kNiceLength, kSearchDepth);
+        skip_position(e.mf, buf, p, std::min(kNiceLength, s.end - p), kNiceLength, kSearchDepth);
     s.out.out.clear();
     s.out.bits = 0;
     s.out.count = 0;
