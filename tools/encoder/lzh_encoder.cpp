@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -259,9 +260,14 @@ struct SegmentPool {
     bool stopping = false;
     std::vector<std::thread> workers;
 
+    // A system that refuses threads leaves the work to those it gave (none: the caller
+    // compresses on its own thread instead).
     SegmentPool(const MethodParams &p, unsigned threads) : params(p), slots(2 * size_t(threads)) {
-        for (unsigned i = 0; i < threads; ++i)
-            workers.emplace_back([this] { work(); });
+        try {
+            for (unsigned i = 0; i < threads; ++i)
+                workers.emplace_back([this] { work(); });
+        } catch (const std::system_error &) {
+        }
     }
     ~SegmentPool() {
         {
@@ -292,9 +298,28 @@ struct SegmentPool {
     }
 };
 
+bool encode_here(const MethodParams &params, SegmentReader &reader, BitWriter &joined,
+                 const LzhWriteFn &write, uint64_t &written) {
+    EncoderLease lease;
+    Encoder &e = *lease.encoder;
+    for (const Segment *prev = nullptr; !reader.at_end; prev = &e.segment) {
+        if (!read_segment(reader, e.segment, prev))
+            return false;
+        if (e.segment.end == e.segment.start)
+            break;
+        encode_segment(e, params, e.segment);
+        append_bits(joined, e.segment.out);
+        if (!drain(joined, write, written))
+            return false;
+    }
+    return true;
+}
+
 bool encode_on_workers(const MethodParams &params, unsigned threads, SegmentReader &reader,
                        BitWriter &joined, const LzhWriteFn &write, uint64_t &written) {
     SegmentPool pool(params, threads);
+    if (pool.workers.empty())
+        return encode_here(params, reader, joined, write, written);
     const size_t n = pool.slots.size();
     for (size_t next = 0;; ++next) {
         while (!reader.at_end && pool.read < next + n) {
@@ -320,23 +345,6 @@ bool encode_on_workers(const MethodParams &params, unsigned threads, SegmentRead
         if (!drain(joined, write, written))
             return false;
     }
-}
-
-bool encode_here(const MethodParams &params, SegmentReader &reader, BitWriter &joined,
-                 const LzhWriteFn &write, uint64_t &written) {
-    EncoderLease lease;
-    Encoder &e = *lease.encoder;
-    for (const Segment *prev = nullptr; !reader.at_end; prev = &e.segment) {
-        if (!read_segment(reader, e.segment, prev))
-            return false;
-        if (e.segment.end == e.segment.start)
-            break;
-        encode_segment(e, params, e.segment);
-        append_bits(joined, e.segment.out);
-        if (!drain(joined, write, written))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
