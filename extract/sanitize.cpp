@@ -10,6 +10,8 @@ static const char LONG_NAME_RESERVED[] = "\"*/:<>?\\|";
 static const char SHORT_NAME_RESERVED[] = "\"*+,./:;<=>?[\\]|\xFF";
 
 static int is_reserved(BYTE byte, int long_names) {
+    if ((BYTE)((byte | 0x20) - 'a') < 26 || (BYTE)(byte - '0') < 10)
+        return 0; // letters and digits, most of any name
     if (long_names)
         return strchr(LONG_NAME_RESERVED, (char)byte) != nullptr;
     return byte <= 0x20 || strchr(SHORT_NAME_RESERVED, (char)byte) != nullptr;
