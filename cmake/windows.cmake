@@ -41,8 +41,11 @@ target_include_directories(kolvane95-linked PRIVATE ${PROGRAM_INCLUDES})
 # -fdata-sections: for this target it moves zero-filled variables (the 100 KB state record
 # among them) out of .bss into .data, where they take room on disk.
 target_compile_definitions(kolvane95-linked PRIVATE __MINGW_USE_VC2005_COMPAT)
+# -march=i386: the compiler's own default is the Pentium Pro, whose conditional moves (and
+# the 80486's byte swap) would stop the stub on the processors Windows 95 and NT 3.51 still
+# run on; tests/image/cpu-check.sh holds it to that.
 set(STUB_COMPILE_OPTIONS
-  -Os -Wall -Wextra -fno-strict-aliasing
+  -Os -march=i386 -mtune=generic -Wall -Wextra -fno-strict-aliasing
   -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
   -fno-stack-protector -fno-ident -ffunction-sections)
 target_compile_options(kolvane95-linked PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${STUB_COMPILE_OPTIONS}>)
