@@ -81,15 +81,17 @@ void parse_range(const uint8_t *buf, int32_t start, int32_t end, const MatchCach
         int len = kMinMatch;
         for (; m != m_end && len <= limit; ++m) {
             const int top = std::min<int>(m->length, limit);
-            uint64_t cheapest = UINT64_MAX;
-            for (int l = len; l <= top; ++l)
-                cheapest =
-                    std::min(cheapest, uint64_t(cost[p + l] + len_cost[l]) << 32 | uint32_t(l));
-            const uint32_t total =
-                uint32_t(cheapest >> 32) + model.position[position_symbol(m->offset - 1u)];
+            uint32_t cheapest = cost[p + len] + len_cost[len];
+            int cheapest_len = len;
+            for (int l = len + 1; l <= top; ++l) {
+                const uint32_t c = cost[p + l] + len_cost[l];
+                cheapest_len = c < cheapest ? l : cheapest_len;
+                cheapest = c < cheapest ? c : cheapest;
+            }
+            const uint32_t total = cheapest + model.position[position_symbol(m->offset - 1u)];
             if (total < best) {
                 best = total;
-                best_item = make_match(int(uint32_t(cheapest)), m->offset);
+                best_item = make_match(cheapest_len, m->offset);
             }
             len = top + 1;
         }
