@@ -47,10 +47,9 @@ int search(MatchFinder &mf, const uint8_t *buf, int32_t pos, int max_len, int ni
            Match *out) {
     const uint8_t *in = buf + pos;
     const int32_t cutoff = pos - mf.window;
-    if (kRecord) { // the next positions' entries load while this one is searched
-        __builtin_prefetch(&mf.hash3[hash3(in + kPrefetchAhead)]);
-        __builtin_prefetch(&mf.hash4[hash4(in + kPrefetchAhead)]);
-    }
+    // The next positions' entries load while this one is searched or inserted.
+    __builtin_prefetch(&mf.hash3[hash3(in + kPrefetchAhead)]);
+    __builtin_prefetch(&mf.hash4[hash4(in + kPrefetchAhead)]);
     int found = 0;
     int best_len = 2;
     nice_len = std::min(nice_len, max_len);
