@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <queue>
 #include <string>
 #include <thread>
@@ -35,6 +36,32 @@ DecodeReport round_trip(char method, const std::vector<uint8_t> &data,
     if (packed)
         *packed = std::move(out);
     return rep;
+}
+
+// Reads data in pieces of at most `cap` bytes or, with a seed, of pseudo-random sizes up to
+// 5000 bytes; fails once more than fail_after bytes have been read.
+LzhReadFn reader_of(const std::vector<uint8_t> &data, uint32_t seed = 0,
+                    size_t fail_after = SIZE_MAX) {
+    return [&data, seed, fail_after, taken = size_t(0)](uint8_t *buf, size_t cap,
+                                                        size_t &got) mutable {
+        if (taken > fail_after)
+            return false;
+        got = std::min(cap, data.size() - taken);
+        if (seed != 0) {
+            seed = seed * 1103515245u + 12345u;
+            got = std::min(got, size_t(1 + (seed >> 16) % 5000));
+        }
+        std::copy_n(data.data() + taken, got, buf);
+        taken += got;
+        return true;
+    };
+}
+
+LzhWriteFn appender_to(std::vector<uint8_t> &out) {
+    return [&out](const uint8_t *p, size_t n) {
+        out.insert(out.end(), p, p + n);
+        return true;
+    };
 }
 
 class RoundTrip : public ::testing::TestWithParam<char> {};
@@ -145,23 +172,9 @@ TEST(Stream, PiecewiseReadsAndAnyThreadCountGiveTheSameBytesAndTheCrc) {
 
     for (unsigned threads : {1u, 2u, 3u}) {
         SCOPED_TRACE(threads);
-        size_t taken = 0;
-        uint32_t step = 1;
         std::vector<uint8_t> streamed;
-        const LzhEncodeResult res = lzh_encode_stream(
-            '6',
-            [&](uint8_t *buf, size_t cap, size_t &got) {
-                step = step * 1103515245u + 12345u;
-                got = std::min({cap, data.size() - taken, size_t(1 + (step >> 16) % 5000)});
-                std::copy_n(data.data() + taken, got, buf);
-                taken += got;
-                return true;
-            },
-            [&](const uint8_t *p, size_t n) {
-                streamed.insert(streamed.end(), p, p + n);
-                return true;
-            },
-            threads);
+        const LzhEncodeResult res =
+            lzh_encode_stream('6', reader_of(data, 1), appender_to(streamed), threads);
         EXPECT_TRUE(res.ok);
         EXPECT_TRUE(streamed == whole);
         EXPECT_EQ(res.original_size, data.size());
@@ -185,20 +198,8 @@ TEST(Stream, MatchesReachBackAcrossSegments) {
         for (int k = 0; k < 2; ++k) {
             const std::vector<uint8_t> &data = k == 0 ? repeated : unrelated;
             std::vector<uint8_t> packed;
-            size_t taken = 0;
-            const LzhEncodeResult res = lzh_encode_stream(
-                '7',
-                [&](uint8_t *buf, size_t cap, size_t &got) {
-                    got = std::min(cap, data.size() - taken);
-                    std::copy_n(data.data() + taken, got, buf);
-                    taken += got;
-                    return true;
-                },
-                [&](const uint8_t *p, size_t n) {
-                    packed.insert(packed.end(), p, p + n);
-                    return true;
-                },
-                threads);
+            const LzhEncodeResult res =
+                lzh_encode_stream('7', reader_of(data), appender_to(packed), threads);
             ASSERT_TRUE(res.ok);
             const DecodeReport rep = reference_decode('7', packed, data.size());
             ASSERT_TRUE(rep.ok) << rep.error;
@@ -219,19 +220,12 @@ TEST(Stream, EarlierRunsOnTheThreadLeaveNoTrace) {
     std::vector<uint8_t> other, again;
     const std::vector<uint8_t> before = random_bytes(300000, 53);
     ASSERT_TRUE(lzh_encode('5', before.data(), before.size(), other));
-    size_t taken = 0;
-    const LzhReadFn read = [&](uint8_t *buf, size_t cap, size_t &got) {
-        got = std::min(cap, before.size() - taken);
-        std::copy_n(before.data() + taken, got, buf);
-        taken += got;
-        return true;
-    };
     size_t written = 0;
     const LzhWriteFn stop_midway = [&](const uint8_t *, size_t n) {
         written += n;
         return written < 1000;
     };
-    ASSERT_FALSE(lzh_encode_stream('7', read, stop_midway).ok);
+    ASSERT_FALSE(lzh_encode_stream('7', reader_of(before), stop_midway).ok);
     ASSERT_TRUE(lzh_encode('7', data.data(), data.size(), again));
     EXPECT_EQ(again, fresh);
 }
@@ -248,27 +242,11 @@ TEST(Stream, FailuresAreReported) {
     const std::vector<uint8_t> long_data = text_like(6000000, 42);
     for (unsigned threads : {1u, 3u})
         for (size_t fail_at : {size_t(100000), size_t(5) << 20}) {
-            size_t taken = 0;
-            const LzhReadFn failing_read = [&](uint8_t *buf, size_t cap, size_t &got) {
-                if (taken > fail_at)
-                    return false;
-                got = std::min(cap, long_data.size() - taken);
-                std::copy_n(long_data.data() + taken, got, buf);
-                taken += got;
-                return true;
-            };
             const LzhWriteFn sink = [](const uint8_t *, size_t) { return true; };
-            EXPECT_FALSE(lzh_encode_stream('5', failing_read, sink, threads).ok);
-
-            taken = 0;
-            const LzhReadFn read = [&](uint8_t *buf, size_t cap, size_t &got) {
-                got = std::min(cap, data.size() - taken);
-                std::copy_n(data.data() + taken, got, buf);
-                taken += got;
-                return true;
-            };
+            EXPECT_FALSE(
+                lzh_encode_stream('5', reader_of(long_data, 0, fail_at), sink, threads).ok);
             const LzhWriteFn refuse = [](const uint8_t *, size_t) { return false; };
-            EXPECT_FALSE(lzh_encode_stream('5', read, refuse, threads).ok);
+            EXPECT_FALSE(lzh_encode_stream('5', reader_of(data), refuse, threads).ok);
         }
 }
 
@@ -276,16 +254,8 @@ TEST(Crc, KnownValues) {
     const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     EXPECT_EQ(bitwise_crc16(digits, 9), 0xBB3D);
     const std::vector<uint8_t> data(digits, digits + 9);
-    size_t taken = 0;
-    const LzhEncodeResult res = lzh_encode_stream(
-        '5',
-        [&](uint8_t *buf, size_t cap, size_t &got) {
-            got = std::min(cap, data.size() - taken);
-            std::copy_n(data.data() + taken, got, buf);
-            taken += got;
-            return true;
-        },
-        [](const uint8_t *, size_t) { return true; });
+    const LzhEncodeResult res =
+        lzh_encode_stream('5', reader_of(data), [](const uint8_t *, size_t) { return true; });
     EXPECT_EQ(res.crc, 0xBB3D);
 }
 
