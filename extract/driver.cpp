@@ -128,10 +128,13 @@ bool extract_file(int &overwrite_all) {
         state.bytes_done += header_u32(HEADER_ORIGINAL_SIZE);
         report_guarded();
         return !state.failed;
+    case MEMBER_REPLACE:
+        existing = GetFileAttributesA(state.output_path); // the question took its time
+        break;
     default:
         break;
     }
-    if (!open_output(policy == MEMBER_REPLACE)) {
+    if (!open_output(policy == MEMBER_REPLACE, existing)) {
         fail_with(IDS_WRITE_ERROR, state.output_path);
         return false;
     }
@@ -200,6 +203,7 @@ int run_extraction(HWND owner, int mode) {
     state.failed = 0;
     state.bytes_done = 0;
     state.progress_shown = 0;
+    state.folder_made[0] = 0;
     int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
 
     if (!open_archive())

@@ -67,15 +67,30 @@ void join_member_path(char *output, const char *destination, const char *member_
 }
 
 // Paths longer than an output path are looked at up to that size only.
+//
+// Most members of an archive share their folder with the member before them, and asking
+// the system to create a folder that is there costs a path lookup each. state.folder_made
+// keeps the last path's folder part (through its last '/'), whose folders were all asked
+// for already in this run: a folder of `path` whose whole name, '/' included, begins
+// folder_made is passed over. The run empties it when it starts.
 void create_parent_directories(const char *path) {
     char partial[OUTPUT_PATH_SIZE];
-    for (int i = 0; path[i] && i < (int)sizeof partial - 1; i++) {
+    char *made = state.folder_made;
+    bool known = true; // path[0..i] begins `made`
+    int folder_end = 0;
+    int i = 0;
+    for (; path[i] && i < (int)sizeof partial - 1; i++) {
+        known = known && made[i] == path[i];
         if (path[i] == '/') {
             partial[i] = 0;
-            CreateDirectoryA(partial, nullptr);
+            if (!known)
+                CreateDirectoryA(partial, nullptr);
+            folder_end = i + 1;
         }
         partial[i] = path[i];
     }
+    memcpy(made, path, folder_end);
+    made[folder_end] = 0;
 }
 
 void query_output_volume() {

@@ -39,8 +39,7 @@ HANDLE create_unique(char *path) {
 
 } // namespace
 
-bool open_output(bool agreed) {
-    DWORD existing = GetFileAttributesA(state.output_path);
+bool open_output(bool agreed, DWORD existing) {
     replaced_attributes = existing;
     replacing = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
                 (agreed || !(existing & FILE_ATTRIBUTE_READONLY));

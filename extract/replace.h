@@ -10,10 +10,11 @@
 
 #include <windows.h>
 
-// Opens state.output_handle for the member at state.output_path. A read-only file is
-// replaced only when `agreed` (the user said yes to replacing it); otherwise it fails to
-// open. Returns false when nothing could be opened (the caller reports the write error).
-bool open_output(bool agreed);
+// Opens state.output_handle for the member at state.output_path, whose attributes the
+// caller has just asked for (`existing`). A read-only file is replaced only when `agreed`
+// (the user said yes to replacing it); otherwise it fails to open. Returns false when
+// nothing could be opened (the caller reports the write error).
+bool open_output(bool agreed, DWORD existing);
 
 // Closes and deletes what was written for a member that failed.
 void discard_output();

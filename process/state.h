@@ -52,6 +52,7 @@ struct ExtractState {
     char output_root[PATH_SIZE];
     char output_path[OUTPUT_PATH_SIZE];
     char replace_path[OUTPUT_PATH_SIZE]; // where a member that replaces a file is written
+    char folder_made[OUTPUT_PATH_SIZE];  // see create_parent_directories
     DWORD max_component_length;
     int32_t long_names;
 

@@ -236,6 +236,24 @@ TEST_F(OutputPathTest, MemberUnderTheDestinationWithItsDirectories) {
     EXPECT_FALSE(host_exists(host("C:\\Data\\a\\b.txt")));
 }
 
+// Folders asked for by the member before are not asked for again; a name that only
+// begins like one of them is a folder of its own.
+TEST_F(OutputPathTest, FoldersOfThePreviousMemberAreNotAskedForAgain) {
+    destination("C:\\Data");
+    using List = std::vector<std::string>;
+    auto made_for = [&](const char *member) {
+        requests().clear();
+        create_parent_directories(output(member).c_str());
+        return requests();
+    };
+    EXPECT_EQ(made_for("a/b/x"), (List{"C:\\Data", "C:\\Data/a", "C:\\Data/a/b"}));
+    EXPECT_EQ(made_for("a/b/y"), List{});
+    EXPECT_EQ(made_for("a/bb/z"), List{"C:\\Data/a/bb"});
+    EXPECT_EQ(made_for("a/b"), List{});
+    EXPECT_EQ(made_for("a/b/c/"), (List{"C:\\Data/a/b", "C:\\Data/a/b/c"}));
+    EXPECT_TRUE(is_directory("C:\\Data\\a\\b\\c"));
+}
+
 TEST_F(OutputPathTest, DestinationThatIsARoot) {
     destination("C:\\");
     EXPECT_EQ(output("a/b.txt"), "C:\\a/b.txt");
