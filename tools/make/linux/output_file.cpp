@@ -53,7 +53,10 @@ OutputFile::OutputFile(const std::string &path) : path_(path) {
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0)
         throw MakeError("\"" + path + "\": cannot be created: " + strerror(error));
-    file_ = fdopen(fd, "w+b");
+    // A stream open for writing only: on one open for reading too, every seek (two per
+    // member, to fill in its header) reads back the buffer-sized block of the file it lands
+    // in. read_at reads through the descriptor, which mkstemp opened for both.
+    file_ = fdopen(fd, "wb");
     if (!file_) {
         close(fd);
         fail();
