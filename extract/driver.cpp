@@ -117,26 +117,38 @@ void apply_member_time(HANDLE file, uint32_t time_stamp) {
         SetFileTime(file, nullptr, nullptr, &utc_time);
 }
 
-// Writes one file member. Returns false when the run has to stop.
-bool extract_file(int &overwrite_all) {
+// Opens the member's output. A name that is free is created at once: one lookup of the
+// name, where looking first and creating then takes two, each a scan of the folder on some
+// systems. When that fails, for whatever reason, the name is looked at and the overwrite
+// policy applies as before any creation. Returns MEMBER_WRITE when the output is open, and
+// otherwise whether to pass the member over or stop the run.
+int open_member_output(int &overwrite_all) {
+    if (open_new_output())
+        return MEMBER_WRITE;
     DWORD existing = GetFileAttributesA(state.output_path);
     int policy = apply_overwrite_policy(overwrite_all, existing);
-    switch (policy) {
+    if (policy == MEMBER_STOP || policy == MEMBER_SKIP)
+        return policy;
+    if (policy == MEMBER_REPLACE)
+        existing = GetFileAttributesA(state.output_path); // the question took its time
+    if (!open_output(policy == MEMBER_REPLACE, existing)) {
+        fail_with(IDS_WRITE_ERROR, state.output_path);
+        return MEMBER_STOP;
+    }
+    return MEMBER_WRITE;
+}
+
+// Writes one file member. Returns false when the run has to stop.
+bool extract_file(int &overwrite_all) {
+    switch (open_member_output(overwrite_all)) {
     case MEMBER_STOP:
         return false;
     case MEMBER_SKIP:
         state.bytes_done += header_u32(HEADER_ORIGINAL_SIZE);
         report_guarded();
         return !state.failed;
-    case MEMBER_REPLACE:
-        existing = GetFileAttributesA(state.output_path); // the question took its time
-        break;
     default:
         break;
-    }
-    if (!open_output(policy == MEMBER_REPLACE, existing)) {
-        fail_with(IDS_WRITE_ERROR, state.output_path);
-        return false;
     }
     expand_guarded();
     if (state.failed) {

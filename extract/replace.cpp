@@ -39,6 +39,13 @@ HANDLE create_unique(char *path) {
 
 } // namespace
 
+bool open_new_output() {
+    replacing = false;
+    state.output_handle = CreateFileA(state.output_path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return state.output_handle != INVALID_HANDLE_VALUE;
+}
+
 bool open_output(bool agreed, DWORD existing) {
     replaced_attributes = existing;
     replacing = existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&

@@ -10,6 +10,10 @@
 
 #include <windows.h>
 
+// Creates state.output_handle for the member at state.output_path when nothing has that
+// name. Returns false, with nothing created, when that fails for any reason.
+bool open_new_output();
+
 // Opens state.output_handle for the member at state.output_path, whose attributes the
 // caller has just asked for (`existing`). A read-only file is replaced only when `agreed`
 // (the user said yes to replacing it); otherwise it fails to open. Returns false when

@@ -354,16 +354,25 @@ TEST_F(DriverTest, ReplacementFailingAtAnyStepKeepsTheExistingFile) {
         calls[(int)call] += standin::file_calls_made(call);
     for (FileCall call : {FileCall::Create, FileCall::Write, FileCall::Move}) {
         ASSERT_GT(calls[(int)call], 0);
+        // The try to create the member's name as a new file fails anyway here; failing it
+        // otherwise changes nothing.
+        int tries_to_create = call == FileCall::Create ? 1 : 0;
         for (int nth = 1; nth <= calls[(int)call]; nth++) {
             SCOPED_TRACE("file call " + std::to_string((int)call) + ", number " +
                          std::to_string(nth));
             put_old_file();
             standin::fail_file_call(call, nth);
-            EXPECT_EQ(run_extraction(nullptr, MODE_EXTRACT), 0);
+            if (run_extraction(nullptr, MODE_EXTRACT) == 1) {
+                EXPECT_EQ(read_out("keep.bin"), "replacement");
+                EXPECT_EQ(files_in(out("")), 1u);
+                EXPECT_EQ(--tries_to_create, 0) << "only that try may fail without harm";
+                continue;
+            }
             EXPECT_EQ(read_out("keep.bin"), old_bytes);
             EXPECT_EQ(GetFileAttributesA("C:\\out\\keep.bin"), (DWORD)FILE_ATTRIBUTE_READONLY);
             EXPECT_EQ(files_in(out("")), 1u) << "no temporary file is left behind";
         }
+        EXPECT_EQ(tries_to_create, 0);
     }
 }
 
