@@ -71,15 +71,14 @@ void join_member_path(char *output, const char *destination, const char *member_
 // Most members of an archive share their folder with the member before them, and asking
 // the system to create a folder that is there costs a path lookup each. state.folder_made
 // keeps the last path's folder part (through its last '/'), whose folders were all asked
-// for already in this run: a folder of `path` whose whole name, '/' included, begins
-// folder_made is passed over. The run empties it when it starts.
+// for already in this run: a folder of `path` whose name, with the '/' after it, is the
+// start of folder_made is passed over. The run empties it when it starts.
 void create_parent_directories(const char *path) {
     char partial[OUTPUT_PATH_SIZE];
     char *made = state.folder_made;
     bool known = true; // path[0..i] begins `made`
     int folder_end = 0;
-    int i = 0;
-    for (; path[i] && i < (int)sizeof partial - 1; i++) {
+    for (int i = 0; path[i] && i < (int)sizeof partial - 1; i++) {
         known = known && made[i] == path[i];
         if (path[i] == '/') {
             partial[i] = 0;
