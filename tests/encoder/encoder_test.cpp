@@ -160,7 +160,8 @@ TEST(Blocks, ChangingStatisticsGetTheirOwnBlocks) {
 }
 
 // Neither the way the data arrives nor the number of threads compressing its segments (of
-// 2 MiB; three here, the last one short) changes a byte of the output.
+// 2 MiB, three here, the last one short; or as evened out by a size hint) changes a byte of
+// the output.
 TEST(Stream, PiecewiseReadsAndAnyThreadCountGiveTheSameBytesAndTheCrc) {
     const std::vector<uint8_t> data =
         concat({text_like(2500000, 31), random_bytes(50000, 32), record_like(2000000, 33)});
@@ -180,6 +181,25 @@ TEST(Stream, PiecewiseReadsAndAnyThreadCountGiveTheSameBytesAndTheCrc) {
         EXPECT_EQ(res.original_size, data.size());
         EXPECT_EQ(res.compressed_size, streamed.size());
         EXPECT_EQ(res.crc, bitwise_crc16(data.data(), data.size()));
+    }
+    // A size hint (right or wrong) evens out the segments; the bytes still depend on nothing
+    // else.
+    for (size_t hint : {data.size(), data.size() * 3}) {
+        SCOPED_TRACE(hint);
+        std::vector<uint8_t> first;
+        for (unsigned threads : {1u, 2u, 3u}) {
+            std::vector<uint8_t> streamed;
+            ASSERT_TRUE(lzh_encode_stream('6', reader_of(data, threads), appender_to(streamed),
+                                          threads, hint)
+                            .ok);
+            if (first.empty()) {
+                const DecodeReport hinted = reference_decode('6', streamed, data.size());
+                ASSERT_TRUE(hinted.ok) << hinted.error;
+                EXPECT_TRUE(hinted.data == data);
+                first = streamed;
+            }
+            EXPECT_TRUE(streamed == first) << threads;
+        }
     }
 }
 

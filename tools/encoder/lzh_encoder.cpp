@@ -27,7 +27,7 @@ constexpr size_t kMatchCacheLimit = 4 * kChunk; // a chunk ends early when this 
 constexpr size_t kPadding = 16;     // readable bytes past the data (8-byte compares, hashes)
 constexpr size_t kSplitUnit = 4096; // block boundaries fall on multiples of this
 constexpr size_t kReadStep = size_t(1) << 16; // largest single read request
-constexpr size_t kSegment = size_t(1) << 21;  // input bytes compressed apart from the rest
+constexpr size_t kSegment = size_t(1) << 21;  // most input bytes compressed apart from the rest
 constexpr int32_t kMaxWindow = int32_t(1) << 16;
 // Match finder effort, tuned on text, shared libraries and many small files. Inside long
 // matches, inserting every second position (rather than only the last kTailInserts) gains
@@ -41,12 +41,15 @@ constexpr int kSearchDepth = 10;
 constexpr int32_t kTailInserts = 8;
 constexpr int32_t kCoveredSearch = 16;
 
-// The input is compressed in segments of kSegment bytes, each on its own by one thread, and
-// their bit streams are joined in order. A segment starts with a fresh match finder primed
-// with the window of input before it, so its matches reach back exactly as far as if the
-// stream had never been cut; its parse and blocks start afresh (as they do at every chunk).
-// Where the segments begin depends on the input alone, so the output is the same however
-// many threads compress them and in whatever order they finish.
+// The input is compressed in segments of up to kSegment bytes, each on its own by one
+// thread, and their bit streams are joined in order. A segment starts with a fresh match
+// finder primed with the window of input before it, so its matches reach back exactly as far
+// as if the stream had never been cut; its parse and blocks start afresh (as they do at every
+// chunk). Where the segments begin depends on the input and the size hint alone, so the
+// output is the same however many threads compress them and in whatever order they finish.
+// With a hint, the expected input is cut into an even number of segments of equal length:
+// two threads then finish it together, where a short last segment would leave one of them
+// idle for most of a segment's time.
 //
 // buf holds the window before the segment ([0, start)), the segment ([start, end)) and
 // kPadding zero bytes; out receives its compressed bits.
@@ -217,6 +220,7 @@ void encode_segment(Encoder &e, const MethodParams &params, Segment &s) {
 struct SegmentReader {
     const LzhReadFn &read;
     int32_t window;
+    int32_t segment; // input bytes per segment, at most kSegment
     bool at_end = false;
     uint16_t crc = 0;
     uint64_t size = 0;
@@ -232,7 +236,7 @@ bool read_segment(SegmentReader &r, Segment &s, const Segment *prev) {
     if (history > 0)
         std::memmove(s.buf.get(), prev->buf.get() + prev->end - history, size_t(history));
     s.start = s.end = history;
-    const int32_t full = history + int32_t(kSegment);
+    const int32_t full = history + r.segment;
     while (!r.at_end && s.end < full) {
         const size_t room = std::min(size_t(full - s.end), kReadStep);
         size_t got = 0;
@@ -358,15 +362,24 @@ bool encode_on_workers(const MethodParams &params, unsigned threads, SegmentRead
     }
 }
 
+// The length of the segments of an input of about size_hint bytes (0: unknown).
+int32_t segment_length(uint64_t size_hint) {
+    if (size_hint <= kSegment)
+        return int32_t(kSegment);
+    uint64_t count = (size_hint + kSegment - 1) / kSegment;
+    count += count % 2;
+    return int32_t((size_hint + count - 1) / count);
+}
+
 } // namespace
 
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
-                                  unsigned threads) {
+                                  unsigned threads, uint64_t size_hint) {
     LzhEncodeResult result;
     MethodParams params;
     if (!method_params(method, params))
         return result;
-    SegmentReader reader{read, int32_t(1) << params.window_bits};
+    SegmentReader reader{read, int32_t(1) << params.window_bits, segment_length(size_hint)};
     BitWriter joined;
     if (!(threads > 1
               ? encode_on_workers(params, threads, reader, joined, write, result.compressed_size)

@@ -21,14 +21,16 @@ using LzhReadFn = std::function<bool(uint8_t *buffer, size_t capacity, size_t &g
 using LzhWriteFn = std::function<bool(const uint8_t *data, size_t size)>;
 
 // Compresses everything read delivers with method '4', '5', '6' or '7' and hands the result
-// to write as it is produced. The input is taken in segments of 2 MiB (each compressed on its
-// own, with the window before it as history), which `threads` worker threads compress at once
-// when it is 2 or more, each with about 10 MiB of working memory; otherwise the calling thread
-// compresses them one after another. The callbacks run on the calling thread only. The output
-// depends neither on the number of threads nor on how read splits the data. Working memory is
-// kept for later runs.
+// to write as it is produced. The input is taken in segments of up to 2 MiB (each compressed
+// on its own, with the window before it as history), which `threads` worker threads compress
+// at once when it is 2 or more, each with about 10 MiB of working memory; otherwise the
+// calling thread compresses them one after another. size_hint, the number of bytes read is
+// expected to deliver (0: unknown), evens out the segments of a larger input; a wrong one
+// costs nothing but that. The callbacks run on the calling thread only. The output depends
+// on the data and size_hint alone: neither on the number of threads nor on how read splits
+// the data. Working memory is kept for later runs.
 LzhEncodeResult lzh_encode_stream(char method, const LzhReadFn &read, const LzhWriteFn &write,
-                                  unsigned threads = 1);
+                                  unsigned threads = 1, uint64_t size_hint = 0);
 
 // Compresses data[0, size) and appends the compressed data to out. False for an unknown
 // method letter.

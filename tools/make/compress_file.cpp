@@ -43,7 +43,7 @@ bool compress_file(const Member &member, char method, const CompressedSink &sink
             return false;
         }
     };
-    LzhEncodeResult result = lzh_encode_stream(method, read, write, threads);
+    LzhEncodeResult result = lzh_encode_stream(method, read, write, threads, member.size);
     if (failure)
         std::rethrow_exception(failure);
     if (!result.ok || no_gain || result.original_size >= FOUR_GIB ||
