@@ -62,30 +62,25 @@ inline void copy8(uint8_t *to, const uint8_t *from) {
     memcpy(to, chunk, 8);
 }
 
-// Copies a match that ends before the window's end, byte for byte as if copied one at a
-// time in order.
+// Copies a match that ends within its half of the window, byte for byte as if copied one
+// at a time in order.
 //
-// The fast way copies 8-byte chunks, at least two, which may run up to 15 bytes past the
-// match; those bytes are saved first and put back after, since a later match may still
-// read them (they are the oldest bytes of the window). Chunks copy correctly when each one
-// reads only bytes that are final by then: the source lies ahead of the destination (or is
-// the destination itself), or at least 8 bytes behind it, which is when pos - from - 1,
+// The fast way copies 8-byte chunks, at least two, which may write up to 15 bytes past the
+// match: the ring leaves room for them (decode/expand.cpp). Chunks copy correctly when each
+// one reads only bytes that are final by then: the source lies ahead of the destination (or
+// is the destination itself), or at least 8 bytes behind it, which is when pos - from - 1,
 // taken unsigned, is 7 or more. A run of one repeated byte is a fill; everything else (short
-// repeats, and copies too close to the window's end for a chunk) goes one byte at a time.
+// repeats, and sources that wrap round the ring's end) goes one byte at a time.
 inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t length,
                        uint32_t mask) {
     uint8_t *to = window + pos;
-    uint32_t far_end = (from > pos ? from : pos) + length + 16;
-    if (far_end <= mask + 1) {
-        uint8_t saved[16];
-        memcpy(saved, to + length, 16);
+    if (from + length <= mask + 1) {
         if (pos - from - 1 >= 7) {
             const uint8_t *source = window + from;
             copy8(to, source);
             copy8(to + 8, source + 8);
             for (uint32_t k = 16; k < length; k += 8)
                 copy8(to + k, source + k);
-            memcpy(to + length, saved, 16);
             return;
         }
         if (from + 1 == pos) {
@@ -93,7 +88,6 @@ inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t le
             memset(run, to[-1], 8);
             for (uint32_t k = 0; k < length; k += 8)
                 memcpy(to + k, run, 8);
-            memcpy(to + length, saved, 16);
             return;
         }
     }
@@ -126,21 +120,23 @@ void build_position_entries() {
 }
 
 // The loop needs room for one iteration: codes left in the block, bytes left in the member,
-// and bytes in the window before its last one, for ITERATION_SYMBOLS of a byte each.
+// and bytes in the window's current half before its last one, for ITERATION_SYMBOLS of a
+// byte each.
 bool expand_fast_ready() {
+    uint32_t half_last = state.window_pos | (state.window_size - 1);
     return state.codes_left_in_block >= ITERATION_SYMBOLS &&
            state.size_to_produce - state.produced_count >= ITERATION_SYMBOLS &&
-           state.window_size - 1 - state.window_pos >= ITERATION_SYMBOLS &&
+           half_last - state.window_pos >= ITERATION_SYMBOLS &&
            bytes_left_in_block() > INPUT_MARGIN;
 }
 
 // Entry assumptions, from expand_fast_ready and kept by the loop's condition:
-//   - no block header comes up, no literal fills the window (a match that would reach its
-//     end is handed back, decoded but not copied, so nothing leaves for the sink here and
-//     window_pos needs no wrap), and the member is not complete, tested before each symbol
-//     as the checked path does: every symbol yields at least one byte, so one limit on
-//     window_pos, `stop`, one below the least of the codes left, the bytes left and the
-//     window's room, leaves room for an iteration whenever pos < stop. The codes the
+//   - no block header comes up, no literal fills the window's current half (a match that
+//     would reach its end is handed back, decoded but not copied, so nothing leaves for the
+//     sink here and window_pos needs no wrap), and the member is not complete, tested
+//     before each symbol as the checked path does: every symbol yields at least one byte,
+//     so one limit on window_pos, `stop`, one below the least of the codes left, the bytes
+//     left and the half's room, leaves room for an iteration whenever pos < stop. The codes the
 //     matches did not use up leave the limit short of the block's end; the caller comes
 //     back for them;
 //   - more than INPUT_MARGIN untaken bytes in the read block: refills stay inside it, and
@@ -162,11 +158,13 @@ uint32_t expand_fast(uint32_t *distance_out) {
     const uint8_t *in = in_start;
     const uint8_t *const in_end = in_start + bytes_left_in_block() - INPUT_MARGIN;
     uint8_t *const window = state.window;
-    const uint32_t mask = state.window_size - 1;
+    const uint32_t mask = 2 * state.window_size - 1;
     const uint32_t pos_start = state.window_pos;
     uint32_t pos = pos_start;
+    const uint32_t reach_mask = state.window_size - 1;
+    const uint32_t half_last = pos | reach_mask;
     const uint32_t codes = state.codes_left_in_block;
-    const uint32_t room = mask - pos;
+    const uint32_t room = half_last - pos;
     const uint32_t left = state.size_to_produce - state.produced_count;
     uint32_t limit = left < room ? left : room;
     limit = codes < limit ? codes : limit;
@@ -219,12 +217,12 @@ uint32_t expand_fast(uint32_t *distance_out) {
             }
         }
 
-        if (pos + length > mask) {
+        if (pos + length > half_last) {
             pending = length;
             *distance_out = distance;
             break;
         }
-        copy_match(window, pos, (pos - distance - 1) & mask, length, mask);
+        copy_match(window, pos, (pos - (distance & reach_mask) - 1) & mask, length, mask);
         pos += length;
         match_surplus += length - 1;
     }

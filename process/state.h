@@ -16,6 +16,10 @@ constexpr int SMALL_LENGTHS_SIZE = 34; // a 5-bit count of lengths and a zero ru
 // Inner nodes are numbered from the symbol count up: 510 + 509 nodes at most.
 constexpr int BRANCH_SIZE = 2 * LIT_LEN_SYMBOLS - 1;
 
+// Bytes a match copy may write past its end.
+constexpr uint32_t COPY_SPILL = 16;
+constexpr uint32_t WINDOW_BUFFER_SIZE = 2 * WINDOW_CAPACITY + COPY_SPILL;
+
 struct ExtractState {
     // start-up
     HINSTANCE instance;
@@ -84,8 +88,9 @@ struct ExtractState {
     uint16_t zero_branch[BRANCH_SIZE];
     uint16_t one_branch[BRANCH_SIZE];
 
-    // member expansion
-    uint8_t window[WINDOW_CAPACITY];
+    // member expansion: twice the largest dictionary, and room for a copy's last chunk to
+    // run past the end (see decode/expand.cpp)
+    uint8_t window[WINDOW_BUFFER_SIZE];
     uint32_t window_spaces; // see decode/expand.cpp
     uint16_t window_bits;
     uint32_t window_size;
