@@ -161,8 +161,7 @@ uint32_t expand_fast(uint32_t *distance_out) {
     const uint32_t mask = 2 * state.window_size - 1;
     const uint32_t pos_start = state.window_pos;
     uint32_t pos = pos_start;
-    const uint32_t reach_mask = state.window_size - 1;
-    const uint32_t half_last = pos | reach_mask;
+    const uint32_t half_last = pos | (state.window_size - 1);
     const uint32_t codes = state.codes_left_in_block;
     const uint32_t room = half_last - pos;
     const uint32_t left = state.size_to_produce - state.produced_count;
@@ -222,6 +221,10 @@ uint32_t expand_fast(uint32_t *distance_out) {
             *distance_out = distance;
             break;
         }
+        // Read here rather than kept: since a byte stored into the window might, for all the
+        // compiler knows, change it, it stays in memory instead of taking a register for the
+        // whole loop (32-bit x86 has few).
+        uint32_t reach_mask = state.window_size - 1;
         copy_match(window, pos, (pos - (distance & reach_mask) - 1) & mask, length, mask);
         pos += length;
         match_surplus += length - 1;
