@@ -187,7 +187,7 @@ bool extract_member(int &overwrite_all) {
         return false;
     }
     wsprintfA(state.text_buffer, fetch_string(IDS_EXTRACTING), state.member_path);
-    SetDlgItemTextA(state.owner_window, IDC_MESSAGE, state.text_buffer);
+    SetWindowTextA(state.status_line, state.text_buffer);
     if (state.header[HEADER_METHOD_LETTER] == 'd') {
         make_directory();
         return true;
@@ -212,6 +212,9 @@ __attribute__((noinline)) void expand_guarded() {
 
 int run_extraction(HWND owner, int mode) {
     state.owner_window = owner;
+    // Found once: a lookup by its number walks the owner's children, which under some
+    // systems is a request to another process for every member.
+    state.status_line = owner ? GetDlgItem(owner, IDC_MESSAGE) : nullptr;
     state.failed = 0;
     state.bytes_done = 0;
     state.progress_shown = 0;

@@ -28,6 +28,7 @@ struct ExtractState {
 
     // extraction driver
     HWND owner_window;
+    HWND status_line; // the owner's control IDC_MESSAGE, found once per run
     HANDLE archive_handle;
     HANDLE output_handle;
     int32_t failed;
