@@ -12,12 +12,7 @@ if(KOLVANE_SANITIZE)
   add_link_options(-fsanitize=${KOLVANE_SANITIZE})
 endif()
 
-# The host tools feed member data to the CRC by carry-less multiplication where the
-# processor has it (tools/crc16/); the stub keeps the table method.
-set(HOST_PROGRAM_SOURCES ${PROGRAM_SOURCES})
-list(REMOVE_ITEM HOST_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/archive/crc16_feed.cpp)
-add_program_over_standin(program ${HOST_PROGRAM_SOURCES}
-  ${CMAKE_SOURCE_DIR}/tools/crc16/clmul.cpp ${CMAKE_SOURCE_DIR}/tools/crc16/feed.cpp)
+add_program_over_standin(program ${PROGRAM_SOURCES})
 
 # The Windows build (`make win`) whose stub the tests pack with and `make install` installs.
 set(KOLVANE_WIN_BUILD ${CMAKE_SOURCE_DIR}/build/win CACHE PATH

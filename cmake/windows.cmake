@@ -30,7 +30,8 @@ set_source_files_properties(${WIN32_RUNTIME_SOURCES} PROPERTIES
 # the refill and the 8-byte copies out of line and the bit buffer on the stack. Compiled for
 # speed they cost about 512 bytes of the image and decode over half again as fast. The table
 # builder, run for every block, adds about 180 bytes and 2-3%.
-set(STUB_HOT_SOURCES decode/expand_fast.cpp archive/crc16.cpp decode/tables.cpp)
+set(STUB_HOT_SOURCES decode/expand_fast.cpp archive/crc16.cpp decode/tables.cpp
+  archive/crc16_clmul.cpp)
 set_source_files_properties(${STUB_HOT_SOURCES} PROPERTIES COMPILE_OPTIONS -O2)
 
 add_executable(kolvane95-linked
@@ -59,7 +60,8 @@ target_link_options(kolvane95-linked PRIVATE
   -Wl,--subsystem,windows:3.10
   -Wl,--major-os-version,3 -Wl,--minor-os-version,10
   -Wl,--disable-dynamicbase -Wl,--disable-nxcompat -Wl,--disable-reloc-section
-  -Wl,--gc-sections -Wl,--no-insert-timestamp)
+  -Wl,--gc-sections -Wl,--no-insert-timestamp
+  -Wl,-Map=${CMAKE_BINARY_DIR}/kolvane95.map)
 target_link_libraries(kolvane95-linked PRIVATE
   kernel32 user32 gdi32 comctl32 comdlg32 shell32 advapi32 gcc)
 

@@ -3,6 +3,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "process/messages.h"
+#include "process/processor.h"
 #include "process/state.h"
 #include "resource.h"
 
@@ -24,6 +25,7 @@ int open_archive() {
         report_file_error(fetch_string(IDS_ARCHIVE_DAMAGED), state.own_path);
         return 0;
     }
+    detect_processor();
     crc16_build_table(CRC16_POLY);
     return 1;
 }

@@ -8,6 +8,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "extract/driver.h"
+#include "process/processor.h"
 #include "scratch.h"
 #include "process/state.h"
 
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     lstrcpynA(state.output_path, "N:\\null", OUTPUT_PATH_SIZE);
     lstrcpynA(state.config.title, "fuzz", sizeof state.config.title);
     state.config.total_size_low = original_size;
+    detect_processor();
     crc16_build_table(CRC16_POLY);
     standin::message_boxes().clear();
 

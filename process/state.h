@@ -25,6 +25,8 @@ struct ExtractState {
     HINSTANCE instance;
     char own_path[PATH_SIZE];
     SfxConfig config;
+    uint8_t processor_sse2;  // see detect_processor
+    uint8_t processor_clmul; // see detect_processor
 
     // extraction driver
     HWND owner_window;

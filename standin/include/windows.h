@@ -164,6 +164,8 @@ BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetVersion();
 DWORD GetTickCount();
+#define PF_XMMI64_INSTRUCTIONS_AVAILABLE 10
+BOOL WINAPI IsProcessorFeaturePresent(DWORD feature);
 
 // Strings and the code page
 BOOL IsDBCSLeadByte(BYTE byte);

@@ -149,6 +149,10 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR name, DWORD size) {
 HMODULE GetModuleHandleA(LPCSTR name) {
     return name ? standin_named_module(name) : the_instance;
 }
+// The host's own processor, for the one feature the program asks about.
+BOOL WINAPI IsProcessorFeaturePresent(DWORD feature) {
+    return feature == PF_XMMI64_INSTRUCTIONS_AVAILABLE && __builtin_cpu_supports("sse2");
+}
 DWORD GetVersion() {
     return version;
 }

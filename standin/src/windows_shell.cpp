@@ -1,4 +1,5 @@
-// Shell32 as the folder chooser finds it: the module, its folder browser and its allocator.
+// Shell32 as the folder chooser finds it: the module, its folder browser and its allocator;
+// and kernel32 as far as its entry points are looked up by name.
 #include "window_manager.h"
 
 #include <deque>
@@ -8,6 +9,7 @@
 
 namespace {
 StandinInstance *const shell_module = reinterpret_cast<StandinInstance *>(0x7CA00000);
+StandinInstance *const kernel_module = reinterpret_cast<StandinInstance *>(0x7C800000);
 bool browser_available = true;
 
 struct Answer {
@@ -103,6 +105,9 @@ template <class Function> FARPROC as_procedure(Function *function) {
 bool names_shell(LPCSTR name) {
     return name && (strcasecmp(name, "shell32.dll") == 0 || strcasecmp(name, "shell32") == 0);
 }
+bool names_kernel(LPCSTR name) {
+    return name && (strcasecmp(name, "kernel32.dll") == 0 || strcasecmp(name, "kernel32") == 0);
+}
 } // namespace
 
 namespace standin {
@@ -142,7 +147,7 @@ void reset_shell() {
 } // namespace standin
 
 HMODULE standin_named_module(LPCSTR name) {
-    return names_shell(name) ? shell_module : nullptr;
+    return names_shell(name) ? shell_module : names_kernel(name) ? kernel_module : nullptr;
 }
 
 HMODULE LoadLibraryA(LPCSTR name) {
@@ -153,7 +158,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
-    return module == shell_module;
+    return module == shell_module || module == kernel_module;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
@@ -165,6 +170,9 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
         if (strcmp(name, "SHGetMalloc") == 0)
             return as_procedure(SHGetMalloc);
     }
+    if (module == kernel_module && !IS_INTRESOURCE(name) &&
+        strcmp(name, "IsProcessorFeaturePresent") == 0)
+        return as_procedure(IsProcessorFeaturePresent);
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }

@@ -12,4 +12,4 @@ add_dependencies(image_tests kolvane-pe-layout)
 gtest_discover_tests(image_tests DISCOVERY_TIMEOUT 60)
 find_program(MINGW_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
 add_test(NAME image.cpu_baseline COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/cpu-check.sh
-  ${MINGW_OBJDUMP} ${KOLVANE_WIN_BUILD}/kolvane95.exe)
+  ${MINGW_OBJDUMP} ${KOLVANE_WIN_BUILD}/kolvane95.exe ${KOLVANE_WIN_BUILD}/kolvane95.map)

@@ -1,8 +1,9 @@
 // CRC-16: the table, the known check value, and every way of feeding data against a
 // bit-at-a-time reference written here from the definition.
 #include "archive/crc16.h"
+#include "archive/crc16_clmul.h"
 #include "fixture.h"
-#include "tools/crc16/clmul.h"
+#include "process/processor.h"
 
 #include <random>
 #include <vector>
@@ -32,6 +33,7 @@ class Crc16Test : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
+        detect_processor();
         crc16_build_table(CRC16_POLY);
     }
     uint16_t whole(const std::vector<uint8_t> &data) {
@@ -116,10 +118,18 @@ TEST_F(Crc16Test, TablesFollowThePolynomialOfTheLastBuild) {
     }
 }
 
-// The host's folding method against the table, from every start address modulo 16 and
+// The program finds the host's processor as it is, through the system's feature query and
+// CPUID, so the host tools take the folding method wherever it runs.
+TEST_F(Crc16Test, ProcessorFeaturesAreThoseOfTheHost) {
+    EXPECT_EQ(state.processor_sse2, 1);
+    EXPECT_EQ(state.processor_clmul,
+              __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1") ? 1 : 0);
+}
+
+// The folding method against the table, from every start address modulo 16 and
 // at every length through several folds of 64 bytes, from running values too.
 TEST_F(Crc16Test, CarrylessFoldingAgreesWithTheTable) {
-    if (!crc16_clmul_supported())
+    if (!state.processor_clmul)
         GTEST_SKIP() << "THIS PROCESSOR HAS NO CARRY-LESS MULTIPLY: the folding method is untested";
     std::vector<uint8_t> data = random_bytes(16 + 400, 8);
     for (size_t align = 0; align < 16; align++)

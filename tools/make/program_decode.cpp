@@ -5,6 +5,7 @@
 #include "archive/crc16.h"
 #include "archive/header.h"
 #include "decode/expand.h"
+#include "process/processor.h"
 #include "process/state.h"
 
 #include <cstring>
@@ -39,6 +40,7 @@ std::string program_expand(const std::string &archive, const Member &member,
     if (!table_ready) {
         crc16_build_table(CRC16_POLY);
         program_host_start();
+        detect_processor();
         table_ready = true;
     }
     program_host_prepare(archive, into);

@@ -14,7 +14,7 @@
 // are then folded into one (e = 128); the register left over is congruent to the whole
 // message, and its own 16 bytes, run through the table, give the same remainder. The
 // starting CRC is folded into the first two bytes, as the table method does byte by byte.
-#include "tools/crc16/clmul.h"
+#include "archive/crc16_clmul.h"
 #include "archive/crc16.h"
 
 #include <immintrin.h>
@@ -41,45 +41,41 @@ constexpr int64_t times_x(unsigned n) {
     return (int64_t)q;
 }
 
-__attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i x, __m128i k) {
+__attribute__((target("pclmul,sse4.1"))) inline __m128i clmul_fold(__m128i x, __m128i k) {
     return _mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11));
 }
 
-__attribute__((target("sse4.1"))) inline __m128i load(const uint8_t *p) {
+__attribute__((target("sse4.1"))) inline __m128i clmul_load(const uint8_t *p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
 }
 
 } // namespace
-
-bool crc16_clmul_supported() {
-    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-}
 
 __attribute__((target("pclmul,sse4.1"))) uint16_t
 crc16_clmul_update(uint16_t crc, const uint8_t *data, size_t size) {
     if (size < 16)
         return crc16_table_update(crc, data, (int32_t)size);
     const __m128i by128 = _mm_set_epi64x(times_x(128), times_x(192));
-    __m128i x = _mm_xor_si128(load(data), _mm_cvtsi32_si128(crc));
+    __m128i x = _mm_xor_si128(clmul_load(data), _mm_cvtsi32_si128(crc));
     data += 16;
     size -= 16;
     if (size >= 48) {
         const __m128i by512 = _mm_set_epi64x(times_x(512), times_x(576));
-        __m128i x1 = load(data), x2 = load(data + 16), x3 = load(data + 32);
+        __m128i x1 = clmul_load(data), x2 = clmul_load(data + 16), x3 = clmul_load(data + 32);
         data += 48;
         size -= 48;
         for (; size >= 64; data += 64, size -= 64) {
-            x = _mm_xor_si128(fold(x, by512), load(data));
-            x1 = _mm_xor_si128(fold(x1, by512), load(data + 16));
-            x2 = _mm_xor_si128(fold(x2, by512), load(data + 32));
-            x3 = _mm_xor_si128(fold(x3, by512), load(data + 48));
+            x = _mm_xor_si128(clmul_fold(x, by512), clmul_load(data));
+            x1 = _mm_xor_si128(clmul_fold(x1, by512), clmul_load(data + 16));
+            x2 = _mm_xor_si128(clmul_fold(x2, by512), clmul_load(data + 32));
+            x3 = _mm_xor_si128(clmul_fold(x3, by512), clmul_load(data + 48));
         }
-        x = _mm_xor_si128(fold(x, by128), x1);
-        x = _mm_xor_si128(fold(x, by128), x2);
-        x = _mm_xor_si128(fold(x, by128), x3);
+        x = _mm_xor_si128(clmul_fold(x, by128), x1);
+        x = _mm_xor_si128(clmul_fold(x, by128), x2);
+        x = _mm_xor_si128(clmul_fold(x, by128), x3);
     }
     for (; size >= 16; data += 16, size -= 16)
-        x = _mm_xor_si128(fold(x, by128), load(data));
+        x = _mm_xor_si128(clmul_fold(x, by128), clmul_load(data));
     alignas(16) uint8_t block[16];
     _mm_store_si128(reinterpret_cast<__m128i *>(block), x);
     return crc16_table_update(crc16_table_update(0, block, 16), data, (int32_t)size);
