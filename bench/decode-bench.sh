@@ -65,11 +65,15 @@ if [ "$(id -u)" = 0 ] && [ -d "$WINEPREFIX" ] && [ "$(stat -c %u "$WINEPREFIX")"
     chmod a+r "$work/shipped.lzh"
 fi
 # Several passes in one process: Wine's start-up stays out, and the CPU clock's ticks matter less.
-best_rate=0
-for ((i = 0; i < runs; i++)); do
-    rate=$("${as_owner[@]}" wine "$win/expand_shipped.exe" "Z:${work//\//\\}\\shipped.lzh" 5 |
-        awk '{ print $5 }')
-    if ((rate > best_rate)); then best_rate=$rate; fi
+# The decoder takes the path this processor is given, and then the one for every processor.
+for path in any 386; do
+    best_rate=0 kind=
+    for ((i = 0; i < runs; i++)); do
+        line=$("${as_owner[@]}" wine "$win/expand_shipped.exe" "Z:${work//\//\\}\\shipped.lzh" 5 "$path")
+        rate=$(awk '{ print $5 }' <<<"$line")
+        kind=${line#*(}
+        if ((rate > best_rate)); then best_rate=$rate; fi
+    done
+    echo "shipped decoder (32-bit x86, the stub's flags, under Wine), -lh7-, ${kind%)}:" \
+        "$best_rate MB/s of CPU time, best of $runs (goal >= 550)"
 done
-echo "shipped decoder (32-bit x86, the stub's flags, under Wine), -lh7-: $best_rate MB/s of CPU time," \
-    "best of $runs (goal >= 550)"

@@ -2,14 +2,17 @@
 // the stub is compiled (same compiler, flags and per-file flags), with the output going to
 // NUL: every block is still written and fed to the CRC, checked against each header. Prints
 // the bytes expanded, the process's CPU time (user and kernel, steadier than the wall clock
-// on a busy machine) and the rate; the exit code is 0 when every CRC matches.
-// Built on demand (`cmake --build build/win --target expand_shipped`) for bench/decode-bench.sh.
+// on a busy machine), the rate and the code path the processor was given; the exit code is 0
+// when every CRC matches. A third argument "386" keeps to the code for every processor.
+// Built with the stub, for bench/decode-bench.sh and tests/wine/decoder-paths.sh.
 #include "archive/crc16.h"
 #include "expand_members.h"
+#include "process/processor.h"
 #include "process/state.h"
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static double cpu_seconds() {
     FILETIME created, ended, kernel, user;
@@ -33,14 +36,17 @@ static int expand_all() {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 2 && argc != 3) {
-        fprintf(stderr, "usage: %s ARCHIVE [PASSES]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        fprintf(stderr, "usage: %s ARCHIVE [PASSES [386]]\n", argv[0]);
         return 2;
     }
-    int passes = argc == 3 ? atoi(argv[2]) : 1;
+    int passes = argc >= 3 ? atoi(argv[2]) : 1;
     lstrcpynA(state.own_path, argv[1], PATH_SIZE);
     lstrcpynA(state.output_path, "NUL", OUTPUT_PATH_SIZE);
     double start = cpu_seconds();
+    detect_processor();
+    if (argc == 4 && strcmp(argv[3], "386") == 0)
+        state.processor_sse2 = state.processor_clmul = 0;
     crc16_build_table(CRC16_POLY);
     int bad = 0;
     for (int pass = 0; pass < passes; pass++) {
@@ -52,7 +58,10 @@ int main(int argc, char **argv) {
         bad += wrong;
     }
     double seconds = cpu_seconds() - start;
-    printf("%llu bytes %.3f s %.0f MB/s\n", (unsigned long long)state.bytes_done, seconds,
-           (double)state.bytes_done / seconds / 1e6);
+    printf("%llu bytes %.3f s %.0f MB/s (%s)\n", (unsigned long long)state.bytes_done, seconds,
+           seconds > 0 ? (double)state.bytes_done / seconds / 1e6 : 0.0,
+           state.processor_clmul  ? "SSE2 and carry-less multiply"
+           : state.processor_sse2 ? "SSE2"
+                                  : "80386 code only");
     return bad ? 1 : 0;
 }

@@ -1,7 +1,7 @@
-# Windows benchmark programs, built on demand only: the program's code compiled exactly as
-# for the stub, over the C runtime for a console of its own. bench/decode-bench.sh runs
-# expand_shipped under Wine.
-add_executable(expand_shipped EXCLUDE_FROM_ALL ${PROGRAM_SOURCES} bench/expand_shipped.cpp)
+# The decoder as shipped: the program's code compiled exactly as for the stub, over the C
+# runtime for a console of its own. bench/decode-bench.sh runs it under Wine, and so does
+# tests/wine/decoder-paths.sh, on both of its code paths.
+add_executable(expand_shipped ${PROGRAM_SOURCES} bench/expand_shipped.cpp)
 target_include_directories(expand_shipped PRIVATE ${PROGRAM_INCLUDES})
 target_compile_definitions(expand_shipped PRIVATE __MINGW_USE_VC2005_COMPAT)
 target_compile_options(expand_shipped PRIVATE ${STUB_COMPILE_OPTIONS})

@@ -113,7 +113,8 @@ void expand_member() {
             continue;
         }
         uint32_t distance;
-        uint32_t length = expand_fast(&distance);
+        uint32_t length =
+            state.processor_sse2 ? expand_fast_sse2(&distance) : expand_fast(&distance);
         if (length != 0)
             copy_match_checked(length, distance);
     }

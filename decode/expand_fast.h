@@ -15,3 +15,6 @@ bool expand_fast_ready();
 // window's end is decoded but not copied: its length is returned (0 when there is none)
 // and its distance value stored in *distance, for the checked path to copy.
 uint32_t expand_fast(uint32_t *distance);
+
+// The same for processors with SSE2, as detect_processor finds them.
+uint32_t expand_fast_sse2(uint32_t *distance);

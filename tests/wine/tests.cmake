@@ -20,3 +20,7 @@ kolvane_add_wine_test(wine_config_unreadable config-unreadable.sh ${KOLVANE_WIN_
 
 # kolvane-make.exe under Wine against the Linux builder on the same tree.
 kolvane_add_wine_test(wine_make_exe make-exe.sh ${KOLVANE_WIN_BUILD} ${CMAKE_BINARY_DIR})
+
+# The decoder as compiled for the stub, on its path for every processor and its path for
+# later ones.
+kolvane_add_wine_test(wine_decoder_paths decoder-paths.sh ${KOLVANE_WIN_BUILD} ${CMAKE_BINARY_DIR})
