@@ -35,6 +35,7 @@ __attribute__((noinline)) void report_guarded() {
 }
 
 void fail_with(UINT message, const char *file) {
+    show_pending_status();
     report_file_error(fetch_string(message), file);
     state.failed = 1;
 }
@@ -83,6 +84,7 @@ enum { MEMBER_WRITE, MEMBER_REPLACE, MEMBER_SKIP, MEMBER_STOP };
 int apply_overwrite_policy(int &overwrite_all, DWORD existing) {
     if (overwrite_all || existing == INVALID_FILE_ATTRIBUTES)
         return MEMBER_WRITE;
+    show_pending_status();
     switch (ask_overwrite()) {
     case IDCANCEL:
         state.failed = 1;
@@ -186,8 +188,7 @@ bool extract_member(int &overwrite_all) {
         fail_with(IDS_BAD_HEADER, state.own_path);
         return false;
     }
-    wsprintfA(state.text_buffer, fetch_string(IDS_EXTRACTING), state.member_path);
-    SetWindowTextA(state.status_line, state.text_buffer);
+    show_member_status();
     if (state.header[HEADER_METHOD_LETTER] == 'd') {
         make_directory();
         return true;
@@ -218,6 +219,7 @@ int run_extraction(HWND owner, int mode) {
     state.failed = 0;
     state.bytes_done = 0;
     state.progress_shown = 0;
+    state.status_pending = 0;
     state.folder_made[0] = 0;
     int overwrite_all = (state.config.flags & SFX_OVERWRITE_WITHOUT_ASKING) ? 1 : 0;
 

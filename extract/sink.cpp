@@ -10,6 +10,7 @@ void sink_write(const uint8_t *block, uint32_t length, HANDLE output) {
     if (output != INVALID_HANDLE_VALUE) {
         DWORD written;
         if (!WriteFile(output, block, length, &written, nullptr) || written < length) {
+            show_pending_status();
             report_file_error(fetch_string(IDS_WRITE_ERROR), state.output_path);
             raise_abort();
         }
@@ -55,10 +56,29 @@ void report_progress(uint64_t done, uint64_t total) {
     }
     if (due) {
         state.drained_at = now;
+        show_pending_status();
         drain_message_queue(state.owner_window);
     }
     if (state.cancel_requested == 1)
         raise_abort();
+}
+
+// Setting the status line costs more than extracting a small member under a slow window
+// system, and the control repaints only when the queue is drained anyway. So the line keeps
+// the reports' pace: a name that a later member's replaces within one interval is never
+// put up, and a member that lasts longer is named within an interval of its start.
+void show_member_status() {
+    state.status_pending = 1;
+    if (GetTickCount() - state.drained_at >= REPORT_INTERVAL)
+        show_pending_status();
+}
+
+void show_pending_status() {
+    if (!state.status_pending)
+        return;
+    state.status_pending = 0;
+    wsprintfA(state.text_buffer, fetch_string(IDS_EXTRACTING), state.member_path);
+    SetWindowTextA(state.status_line, state.text_buffer);
 }
 
 uint64_t configured_total() {

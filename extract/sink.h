@@ -18,5 +18,13 @@ void sink_write(const uint8_t *block, uint32_t length, HANDLE output);
 // Cancel was pressed.
 void report_progress(uint64_t done, uint64_t total);
 
+// Puts up the current member's name (state.member_path) on the status line, now when a
+// report would be due, else at the next report that is due or show_pending_status.
+void show_member_status();
+
+// Puts up the name that show_member_status left waiting, if any: before a question or an
+// error box, so that the status line names the member they are about.
+void show_pending_status();
+
 // The configured total original size.
 uint64_t configured_total();

@@ -38,6 +38,7 @@ struct ExtractState {
     uint8_t notice_captured;
     uint8_t progress_shown; // the bar's percentage plus one; 0 before the run's first report
     DWORD drained_at;       // GetTickCount of the last look at the message queue
+    uint8_t status_pending; // see show_member_status
 
     // member header
     uint8_t *header;

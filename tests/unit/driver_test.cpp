@@ -1,15 +1,22 @@
 // Whole extraction runs through the driver: notice, files, directories, overwrite
 // answers, attributes, time stamps, CRC failures, Cancel, and the configured command.
 #include "extract/driver.h"
+#include "extract/sink.h"
 #include "fixture.h"
 #include "lzh_builder.h"
 #include "lzh_stream.h"
+#include "process/messages.h"
 #include "resource.h"
 
 #include <filesystem>
+#include <commctrl.h>
 #include <sys/stat.h>
 
 namespace {
+
+INT_PTR quiet_owner(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
 
 class DriverTest : public ProgramTest {
   protected:
@@ -261,6 +268,38 @@ TEST_F(DriverTest, CancelInTheQuestionStopsWithoutAMessage) {
     EXPECT_FALSE(host_exists(out("b.txt")));
     EXPECT_TRUE(standin::message_boxes().empty());
     EXPECT_TRUE(standin::shell_executions().empty());
+}
+
+// The status line keeps the reports' pace, yet names the member that a question is about,
+// and the last one at the end, whether the clock runs or stands.
+TEST_F(DriverTest, StatusLineNamesTheMemberAQuestionIsAbout) {
+    archive({stored_file("a", "1"), stored_file("b", "2"), stored_file("c", "3"),
+             stored_file("d", "4")});
+    auto named = [](const char *member) {
+        char text[64];
+        wsprintfA(text, fetch_string(IDS_EXTRACTING), member);
+        return std::string(text);
+    };
+    for (DWORD step : {0u, REPORT_INTERVAL}) {
+        std::filesystem::remove_all(out(""));
+        ASSERT_EQ(mkdir(out("").c_str(), 0777), 0);
+        write_host_file(out("c"), "old");
+        standin::set_tick_count(1000, step);
+        std::string asked, after;
+        standin::queue_dialog_handler(IDD_OVERWRITE, [&](HWND dialog) {
+            asked = standin::control_text(state.owner_window, IDC_MESSAGE);
+            standin::press(dialog, IDYES);
+        });
+        standin::queue_dialog_handler(IDD_MAIN, [&](HWND dialog) {
+            EXPECT_EQ(run_extraction(dialog, MODE_EXTRACT), 1);
+            after = standin::control_text(dialog, IDC_MESSAGE);
+            EndDialog(dialog, 0);
+        });
+        InitCommonControls();
+        DialogBoxParamA(state.instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, quiet_owner, 0);
+        EXPECT_EQ(asked, named("c")) << step;
+        EXPECT_EQ(after, named("d")) << step;
+    }
 }
 
 TEST_F(DriverTest, OverwriteAllAsksOnce) {
