@@ -74,6 +74,6 @@ for path in any 386; do
         kind=${line#*(}
         if ((rate > best_rate)); then best_rate=$rate; fi
     done
-    echo "shipped decoder (32-bit x86, the stub's flags, under Wine), -lh7-, ${kind%)}:" \
+    echo "shipped decoder (32-bit x86, the stub's flags, under Wine), -lh7-, ${kind%\)}:" \
         "$best_rate MB/s of CPU time, best of $runs (goal >= 550)"
 done
