@@ -9,15 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 win=$1 host=$2
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-wine_setup
-work=$(mktemp -d "$WINE_RUN_DIR/decoder-paths.XXXXXX")
-trap 'wine_cleanup; rm -rf "$work"' EXIT
+wine_scratch decoder-paths
 mkdir "$work/tree"
 seq 1 400000 >"$work/tree/numbers.txt"
 head -c 300000 /dev/zero >"$work/tree/zeros.bin"

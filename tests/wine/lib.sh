@@ -344,6 +344,21 @@ wine_path() {
   printf 'Z:%s\n' "${path//\//\\}"
 }
 
+# For scripts that count their failures and go on: fail reports one.
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# wine_scratch NAME: wine_setup, then $work, a new folder under the run folder that goes with
+# everything else at the end.
+wine_scratch() {
+  wine_setup
+  work=$(mktemp -d "$WINE_RUN_DIR/$1.XXXXXX")
+  trap 'wine_cleanup; rm -rf "$work"' EXIT
+}
+
 wine_cleanup() {
   if [ -n "$WINE_PID" ] && kill -0 "$WINE_PID" 2>/dev/null; then
     kill "$WINE_PID" 2>/dev/null || true

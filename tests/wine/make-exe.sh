@@ -13,15 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 win=$1 host=$2
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-wine_setup
-work=$(mktemp -d "$WINE_RUN_DIR/make-exe.XXXXXX")
-trap 'wine_cleanup; rm -rf "$work"' EXIT
+wine_scratch make-exe
 tree=$work/tree
 out=$work/out
 title='テスト 95'
