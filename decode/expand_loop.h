@@ -68,12 +68,14 @@ inline void copy8(uint8_t *to, const uint8_t *from) {
 // Copies a match that ends within its half of the window, byte for byte as if copied one
 // at a time in order.
 //
-// The fast way copies 8-byte chunks, at least two, which may write up to 15 bytes past the
-// match: the ring leaves room for them (decode/expand.cpp). Chunks copy correctly when each
-// one reads only bytes that are final by then: the source lies ahead of the destination (or
-// is the destination itself), or at least 8 bytes behind it, which is when pos - from - 1,
-// taken unsigned, is 7 or more. A run of one repeated byte is a fill; everything else (short
-// repeats, and sources that wrap round the ring's end) goes one byte at a time.
+// The fast way copies 8-byte chunks, at least four, which may write up to 31 bytes past the
+// match: the ring leaves room for them (decode/expand.cpp). Four cover most matches without
+// a loop, whose varying number of turns the processor mispredicts. Chunks copy correctly
+// when each one reads only bytes that are final by then: the source lies ahead of the
+// destination (or is the destination itself), or at least 8 bytes behind it, which is when
+// pos - from - 1, taken unsigned, is 7 or more. A run of one repeated byte is a fill;
+// everything else (short repeats, and sources that wrap round the ring's end) goes one byte
+// at a time.
 inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t length,
                        uint32_t mask) {
     uint8_t *to = window + pos;
@@ -82,7 +84,9 @@ inline void copy_match(uint8_t *window, uint32_t pos, uint32_t from, uint32_t le
             const uint8_t *source = window + from;
             copy8(to, source);
             copy8(to + 8, source + 8);
-            for (uint32_t k = 16; k < length; k += 8)
+            copy8(to + 16, source + 16);
+            copy8(to + 24, source + 24);
+            for (uint32_t k = 32; k < length; k += 8)
                 copy8(to + k, source + k);
             return;
         }

@@ -17,7 +17,7 @@ constexpr int SMALL_LENGTHS_SIZE = 34; // a 5-bit count of lengths and a zero ru
 constexpr int BRANCH_SIZE = 2 * LIT_LEN_SYMBOLS - 1;
 
 // Bytes a match copy may write past its end.
-constexpr uint32_t COPY_SPILL = 16;
+constexpr uint32_t COPY_SPILL = 32;
 constexpr uint32_t WINDOW_BUFFER_SIZE = 2 * WINDOW_CAPACITY + COPY_SPILL;
 
 struct ExtractState {
